@@ -1,0 +1,21 @@
+// runcheck: grades the runs that a replacement-selection program wrote.
+// Command-line arguments and the environment are not looked at.
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+
+#include "driver/program.h"
+
+int main() {
+  // A reader of standard output that goes away must not end the program
+  // with a signal: output is dropped and the program ends as usual.
+  std::signal(SIGPIPE, SIG_IGN);
+  {
+    runcheck::output out(STDOUT_FILENO);
+    runcheck::run_program(runcheck::program_files{}, out);
+  }
+  // The final wait: one character, or the end of the input.
+  [[maybe_unused]] const int c = std::getchar();
+  return 0;
+}

@@ -1,0 +1,50 @@
+// The two reading rules shared by every reader of text in the program: the
+// count read (for num_test_cases, num_keys and num_runs) and the key-line
+// read (for key lines and run lines).
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "input/text_reader.h"
+
+namespace runcheck {
+
+// Size of read_str, the line buffer of both readers: a key-line read takes at
+// most read_str_size - 1 characters.
+inline constexpr std::size_t read_str_size = 2000;
+
+// A read of at most 1999 characters holds at most this many tokens.
+inline constexpr std::size_t max_line_numbers = read_str_size / 2;
+
+// The numbers of the last key-line read, in token order. Owned by the caller
+// and reused for every line, so a read never allocates.
+struct key_line {
+  std::array<std::int32_t, max_line_numbers> numbers{};
+  std::size_t count = 0;
+  std::size_t chars_read = 0;  // characters taken from the file by the read
+
+  std::span<const std::int32_t> view() const { return {numbers.data(), count}; }
+};
+
+// Count read, as the formatted pattern "%d\n": skips white space (space, tab,
+// line feed, carriage return, vertical tab, form feed), reads an optionally
+// signed decimal integer and, when one was read, consumes all white space
+// after it. Gives 0 when no number can be read; the read then stops at the
+// first character that does not fit (a lone sign is consumed). Digits beyond
+// the signed 32-bit range saturate to INT32_MIN or INT32_MAX.
+std::int32_t scan_count(text_reader& file);
+
+// Key-line read: takes up to 1999 characters, stopping after the first line
+// feed (which stays part of the line) or at the end of the file; a longer
+// line is left for the next read. The characters are cut into tokens at the
+// space character only, and each token converts as atoi would: leading white
+// space skipped, an optional sign, the decimal digits that follow, 0 when
+// there are none; out-of-range values saturate. So an empty line gives the
+// single number 0, and a space before the line feed adds a number 0. At the
+// end of the file the read gives no number.
+void scan_key_line(text_reader& file, key_line& line);
+
+}  // namespace runcheck

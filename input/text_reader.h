@@ -1,0 +1,74 @@
+// text_reader: one text file (or a block of memory) read front to back, once.
+//
+// The reader hands out characters one at a time from a 64 KiB block buffer,
+// so memory stays bounded whatever the size of the file. A carriage return
+// directly before a line feed is dropped, so CRLF and LF line ends read
+// alike; a lone carriage return is an ordinary character, and so are NUL
+// and 0x1A. A read error counts as the end of the file.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <string_view>
+
+namespace runcheck {
+
+class text_reader {
+ public:
+  static constexpr int end_of_file = -1;
+
+  // Reads the bytes of `text`, which must outlive the reader.
+  static text_reader from_memory(std::string_view text);
+
+  text_reader(text_reader&& other) noexcept;
+  text_reader& operator=(text_reader&& other) noexcept;
+  text_reader(const text_reader&) = delete;
+  text_reader& operator=(const text_reader&) = delete;
+  ~text_reader();
+
+  // The next character (0..255) without consuming it, or end_of_file.
+  int peek() {
+    if (pos_ == end_ && !refill()) return end_of_file;
+    return fold(false);
+  }
+
+  // The next character (0..255), consumed, or end_of_file.
+  int get() {
+    if (pos_ == end_ && !refill()) return end_of_file;
+    return fold(true);
+  }
+
+  // True when no character is left.
+  bool at_end() { return pos_ == end_ && !refill(); }
+
+ private:
+  friend std::optional<text_reader> open_text_file(const char* path);
+  explicit text_reader(int fd);
+  text_reader(const char* begin, const char* end);
+
+  // A block never ends in a carriage return while more bytes may follow
+  // (refill() holds it back), so pos_[1] is in the block whenever it matters.
+  int fold(bool consume) {
+    const char* p = pos_;
+    if (*p == '\r' && p + 1 != end_ && p[1] == '\n') ++p;
+    const int c = static_cast<unsigned char>(*p);
+    if (consume) pos_ = p + 1;
+    return c;
+  }
+
+  bool refill();
+
+  int fd_ = -1;
+  std::unique_ptr<char[]> block_;
+  const char* pos_ = nullptr;
+  const char* end_ = nullptr;
+  bool carry_cr_ = false;  // a carriage return held back from the last block
+  bool eof_ = false;
+};
+
+// Opens `path` read-only. Gives nothing when the file cannot be opened or is
+// not something that can be read as text (a directory, for example).
+std::optional<text_reader> open_text_file(const char* path);
+
+}  // namespace runcheck

@@ -1,0 +1,61 @@
+// output: the one writer of everything the program prints.
+//
+// Text collects in a large buffer and goes out in blocks, so standard output
+// stays fully buffered until flush(). Numbers are formatted with
+// std::to_chars. A write that fails (a closed pipe, a full device) makes the
+// writer drop everything after it; printing never fails for the caller.
+#pragma once
+
+#include <charconv>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace runcheck {
+
+class output {
+ public:
+  // Writes to file descriptor `fd`.
+  explicit output(int fd);
+  // Keeps everything in memory; text() gives it back.
+  output();
+
+  output(const output&) = delete;
+  output& operator=(const output&) = delete;
+  ~output();
+
+  output& put(std::string_view text) {
+    buffer_.append(text);
+    if (buffer_.size() >= flush_threshold && fd_ >= 0) write_out();
+    return *this;
+  }
+
+  output& put(char c) {
+    buffer_.push_back(c);
+    if (buffer_.size() >= flush_threshold && fd_ >= 0) write_out();
+    return *this;
+  }
+
+  // The integer in signed decimal, as "%d" prints it.
+  output& put_int(std::int64_t value) {
+    char digits[24];
+    const auto result = std::to_chars(digits, digits + sizeof digits, value);
+    return put(std::string_view(digits, static_cast<std::size_t>(result.ptr - digits)));
+  }
+
+  // Sends everything buffered to the file descriptor.
+  void flush();
+
+  // What a memory writer holds.
+  const std::string& text() const { return buffer_; }
+
+ private:
+  static constexpr std::size_t flush_threshold = 1 << 20;
+  void write_out();
+
+  int fd_ = -1;
+  bool failed_ = false;
+  std::string buffer_;
+};
+
+}  // namespace runcheck
