@@ -11,7 +11,8 @@ namespace {
 std::int64_t first_difference(std::span<const std::int32_t> expected,
                               std::span<const std::int32_t> got) {
   const std::size_t common = std::min(expected.size(), got.size());
-  const auto mismatch = std::mismatch(expected.begin(), expected.begin() + static_cast<std::ptrdiff_t>(common), got.begin());
+  const auto mismatch = std::mismatch(
+      expected.begin(), expected.begin() + static_cast<std::ptrdiff_t>(common), got.begin());
   const auto p = static_cast<std::int64_t>(mismatch.first - expected.begin());
   if (p < static_cast<std::int64_t>(common)) return p;
   return expected.size() > got.size() ? static_cast<std::int64_t>(got.size()) : -1;

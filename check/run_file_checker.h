@@ -29,7 +29,6 @@ struct check_result {
 // Prints "Testing test case N........." and its messages and verdict for each
 // test case of `table`, then the separator and the overall verdict.
 // `line` is the caller's line buffer, reused for every run line.
-check_result check_run_file(text_reader& file, const run_table& table, key_line& line,
-                            output& out);
+check_result check_run_file(text_reader& file, const run_table& table, key_line& line, output& out);
 
 }  // namespace runcheck

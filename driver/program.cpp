@@ -42,7 +42,9 @@ void run_phases(const program_files& files, output& out) {
 
   std::optional<text_reader> input = open_text_file(files.test_case_file);
   if (!input) {
-    out.put("Input File Open failed. FILE \"").put(files.test_case_file).put("\" does NOT EXIST.\n");
+    out.put("Input File Open failed. FILE \"")
+        .put(files.test_case_file)
+        .put("\" does NOT EXIST.\n");
     return;
   }
 

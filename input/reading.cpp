@@ -26,8 +26,10 @@ struct saturating_number {
 
   std::int32_t value() const {
     const std::int64_t v = negative ? -magnitude : magnitude;
-    if (v < std::numeric_limits<std::int32_t>::min()) return std::numeric_limits<std::int32_t>::min();
-    if (v > std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
+    if (v < std::numeric_limits<std::int32_t>::min())
+      return std::numeric_limits<std::int32_t>::min();
+    if (v > std::numeric_limits<std::int32_t>::max())
+      return std::numeric_limits<std::int32_t>::max();
     return static_cast<std::int32_t>(v);
   }
 };

@@ -22,8 +22,7 @@ text_reader::text_reader(int fd) : fd_(fd), block_(new char[block_size]) {
   pos_ = end_ = block_.get();
 }
 
-text_reader::text_reader(const char* begin, const char* end)
-    : pos_(begin), end_(end), eof_(true) {}
+text_reader::text_reader(const char* begin, const char* end) : pos_(begin), end_(end), eof_(true) {}
 
 text_reader::text_reader(text_reader&& other) noexcept
     : fd_(std::exchange(other.fd_, -1)),

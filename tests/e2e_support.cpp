@@ -37,12 +37,10 @@ std::string read_file(const std::filesystem::path& path) {
 }
 
 run_outcome run_in_directory(const std::filesystem::path& binary,
-                             const std::filesystem::path& directory,
-                             const run_options& options) {
+                             const std::filesystem::path& directory, const run_options& options) {
   temp_dir capture;
-  const std::string stdout_path = options.stdout_path.empty()
-                                      ? (capture.path() / "stdout").string()
-                                      : options.stdout_path;
+  const std::string stdout_path =
+      options.stdout_path.empty() ? (capture.path() / "stdout").string() : options.stdout_path;
   const std::string binary_path = std::filesystem::absolute(binary).string();
   const auto start = std::chrono::steady_clock::now();
 

@@ -21,7 +21,8 @@ std::string rest_after(std::string_view text, void (*read)(text_reader&)) {
   text_reader file = text_reader::from_memory(text);
   read(file);
   std::string rest;
-  for (int c = file.get(); c != text_reader::end_of_file; c = file.get()) rest.push_back(static_cast<char>(c));
+  for (int c = file.get(); c != text_reader::end_of_file; c = file.get())
+    rest.push_back(static_cast<char>(c));
   return rest;
 }
 
@@ -48,8 +49,11 @@ TEST(key_line_read, tokens) {
       {"signs", "-7 +7 - + -0\n", {-7, 7, 0, 0, 0}},
       {"sign twice", "+-5 --5\n", {0, 0}},
       {"NUL is an ordinary character", std::string_view("5\0 3\n", 5), {5, 3}},
-      {"saturates high", "2147483647 2147483648 99999999999999999999\n", {2147483647, 2147483647, 2147483647}},
-      {"saturates low", "-2147483648 -2147483649 -99999999999999999999\n",
+      {"saturates high",
+       "2147483647 2147483648 99999999999999999999\n",
+       {2147483647, 2147483647, 2147483647}},
+      {"saturates low",
+       "-2147483648 -2147483649 -99999999999999999999\n",
        {-2147483647 - 1, -2147483647 - 1, -2147483647 - 1}},
       {"end of file", "", {}},
       {"only spaces at end of file", "   ", {}},
@@ -80,7 +84,8 @@ TEST(key_line_read, long_line_is_read_in_pieces) {
   EXPECT_EQ(1999u, line.chars_read);
   EXPECT_EQ(1000u, line.count);
   scan_key_line(file, line);
-  EXPECT_EQ((std::vector<std::int32_t>{0}), std::vector<std::int32_t>(line.view().begin(), line.view().end()));
+  EXPECT_EQ((std::vector<std::int32_t>{0}),
+            std::vector<std::int32_t>(line.view().begin(), line.view().end()));
   EXPECT_EQ(7, scan_count(file));
 }
 
@@ -145,7 +150,8 @@ TEST(count_read, what_the_next_read_sees) {
 TEST(text_reader, folds_only_carriage_return_before_line_feed) {
   text_reader file = text_reader::from_memory("a\r\nb\rc\r");
   std::string got;
-  for (int c = file.get(); c != text_reader::end_of_file; c = file.get()) got.push_back(static_cast<char>(c));
+  for (int c = file.get(); c != text_reader::end_of_file; c = file.get())
+    got.push_back(static_cast<char>(c));
   EXPECT_EQ("a\nb\rc\r", got);
 }
 

@@ -33,8 +33,10 @@ checked check(const std::vector<runs>& expected, std::string_view run_file) {
   return c;
 }
 
-const std::string pass_all = "================================================\nYour File PASS the TEST\n";
-const std::string fail_all = "================================================\nYour File CANNOT PASS the TEST\n";
+const std::string pass_all =
+    "================================================\nYour File PASS the TEST\n";
+const std::string fail_all =
+    "================================================\nYour File CANNOT PASS the TEST\n";
 
 TEST(check_run_file, verdicts) {
   const runs single = {{1, 2, 3}};
@@ -46,25 +48,47 @@ TEST(check_run_file, verdicts) {
   };
   const row rows[] = {
       {"match", {single}, "1\n1 2 3\n", "Testing test case 1.........\n....PASSED\n" + pass_all},
-      {"fewer numbers than the run", {single}, "1\n1 2\n",
+      {"fewer numbers than the run",
+       {single},
+       "1\n1 2\n",
        "Testing test case 1.........\nrun 0 is wrong\n....FAILED\n" + fail_all},
-      {"run line missing at end of file", {single}, "1\n",
+      {"run line missing at end of file",
+       {single},
+       "1\n",
        "Testing test case 1.........\nrun 0 is wrong\n....FAILED\n" + fail_all},
-      {"empty line where the run is 0", {{{5}, {0}}}, "2\n5\n\n", "Testing test case 1.........\n....PASSED\n" + pass_all},
-      {"one message per wrong line", {{{1}, {2}, {3}}}, "3\n9\n2\n9\n",
+      {"empty line where the run is 0",
+       {{{5}, {0}}},
+       "2\n5\n\n",
+       "Testing test case 1.........\n....PASSED\n" + pass_all},
+      {"one message per wrong line",
+       {{{1}, {2}, {3}}},
+       "3\n9\n2\n9\n",
        "Testing test case 1.........\nrun 0 is wrong\nrun 2 is wrong\n....FAILED\n" + fail_all},
-      {"blank lines after a count are skipped", {{{0}}}, "1\n\n1\n",
+      {"blank lines after a count are skipped",
+       {{{0}}},
+       "1\n\n1\n",
        "Testing test case 1.........\nrun 0 is wrong\n....FAILED\n" + fail_all},
-      {"count unreadable", {single}, "x\n1 2 3\n",
-       "Testing test case 1.........\nThe number of runs in test case 1 is wrong.\n....FAILED\n" + fail_all},
-      {"negative count reads no line", {single, single}, "-1\n1\n1 2 3\n",
+      {"count unreadable",
+       {single},
+       "x\n1 2 3\n",
+       "Testing test case 1.........\nThe number of runs in test case 1 is wrong.\n....FAILED\n" +
+           fail_all},
+      {"negative count reads no line",
+       {single, single},
+       "-1\n1\n1 2 3\n",
        "Testing test case 1.........\nThe number of runs in test case 1 is wrong.\n....FAILED\n"
        "Testing test case 2.........\n....PASSED\n" +
            fail_all},
-      {"huge count at end of file", {single}, "2147483647\n1 2 3\n",
-       "Testing test case 1.........\nThe number of runs in test case 1 is wrong.\n....FAILED\n" + fail_all},
-      {"huge count, expected runs still compared", {{{1}, {2}}}, "2147483647\n1\n",
-       "Testing test case 1.........\nThe number of runs in test case 1 is wrong.\nrun 1 is wrong\n....FAILED\n" +
+      {"huge count at end of file",
+       {single},
+       "2147483647\n1 2 3\n",
+       "Testing test case 1.........\nThe number of runs in test case 1 is wrong.\n....FAILED\n" +
+           fail_all},
+      {"huge count, expected runs still compared",
+       {{{1}, {2}}},
+       "2147483647\n1\n",
+       "Testing test case 1.........\nThe number of runs in test case 1 is wrong.\nrun 1 is "
+       "wrong\n....FAILED\n" +
            fail_all},
       {"no test cases", {}, "anything", pass_all},
   };
@@ -98,7 +122,8 @@ TEST(check_run_file, long_run_line_is_read_in_pieces) {
   for (int i = 0; i < 1000; ++i) line += (i ? " 1" : "1");
   line += " \n";
   const runs expected = {std::vector<std::int32_t>(500, 1), {0}};
-  EXPECT_EQ("Testing test case 1.........\n....PASSED\n" + pass_all, check({expected}, "2\n" + line).printed);
+  EXPECT_EQ("Testing test case 1.........\n....PASSED\n" + pass_all,
+            check({expected}, "2\n" + line).printed);
 }
 
 }  // namespace

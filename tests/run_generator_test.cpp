@@ -28,7 +28,9 @@ generated generate(const std::vector<std::int32_t>& keys) {
   return g;
 }
 
-std::vector<std::int32_t> repeated(std::int32_t key, int n) { return std::vector<std::int32_t>(static_cast<std::size_t>(n), key); }
+std::vector<std::int32_t> repeated(std::int32_t key, int n) {
+  return std::vector<std::int32_t>(static_cast<std::size_t>(n), key);
+}
 
 TEST(generate_runs, worked_examples) {
   struct row {
@@ -41,15 +43,39 @@ TEST(generate_runs, worked_examples) {
     std::int32_t write_count;
   };
   const row rows[] = {
-      {"descending ten", {9, 8, 7, 6, 5, 4, 3, 2, 1, 0}, {{5, 6, 7, 8, 9}, {0, 1, 2, 3, 4}}, 1, true, 10, 10},
+      {"descending ten",
+       {9, 8, 7, 6, 5, 4, 3, 2, 1, 0},
+       {{5, 6, 7, 8, 9}, {0, 1, 2, 3, 4}},
+       1,
+       true,
+       10,
+       10},
       {"fewer than five keys", {30, 10, 20}, {{10, 20, 30}}, 0, true, 3, 3},
       {"one key", {42}, {{42}}, 0, true, 1, 1},
       {"equal keys", repeated(4, 7), {repeated(4, 7)}, 0, true, 7, 7},
-      {"two runs, mixed", {3, 1, 2, 9, 8, 7, 6, 5, 4, 0}, {{1, 2, 3, 5, 6, 7, 8, 9}, {0, 4}}, 1, true, 10, 10},
-      {"new smallest key is frozen at once", {1, 2, 3, 4, 5, 0}, {{1, 2, 3, 4, 5}, {0}}, 1, true, 6, 6},
+      {"two runs, mixed",
+       {3, 1, 2, 9, 8, 7, 6, 5, 4, 0},
+       {{1, 2, 3, 5, 6, 7, 8, 9}, {0, 4}},
+       1,
+       true,
+       10,
+       10},
+      {"new smallest key is frozen at once",
+       {1, 2, 3, 4, 5, 0},
+       {{1, 2, 3, 4, 5}, {0}},
+       1,
+       true,
+       6,
+       6},
       {"key -1 is written", {-1, 3}, {{-1, 3}}, 0, true, 2, 2},
       {"key 32768 is never chosen", {1, 32768, 2}, {{1, 2}}, 0, true, 3, 2},
-      {"key 32768 holds back the rest", {10, 32768, 20, 30, 40, 5}, {{10, 20, 30, 40}}, 0, true, 6, 4},
+      {"key 32768 holds back the rest",
+       {10, 32768, 20, 30, 40, 5},
+       {{10, 20, 30, 40}},
+       0,
+       true,
+       6,
+       4},
       {"keys 32767 and 32768", {32768, 32767}, {{32767}}, 0, true, 2, 1},
       {"only keys at the ceiling", {40000, 32768}, {{}}, 0, true, 2, 0},
   };
@@ -108,7 +134,8 @@ TEST(generate_runs, keys_below_minus_one_melt_into_empty_runs) {
     EXPECT_FALSE(g.result.finished);
     ASSERT_EQ(r.runs_made, g.runs_made.size());
     EXPECT_EQ(r.first_run, g.runs_made[0]);
-    for (std::size_t i = 1; i < g.runs_made.size(); ++i) EXPECT_TRUE(g.runs_made[i].empty()) << "run " << i + 1;
+    for (std::size_t i = 1; i < g.runs_made.size(); ++i)
+      EXPECT_TRUE(g.runs_made[i].empty()) << "run " << i + 1;
   }
 }
 
@@ -119,7 +146,8 @@ TEST(generate_runs, buffer_is_reused_across_test_cases) {
   reset_records(buffer);
   generate_runs(std::vector<std::int32_t>{9, 8, 7, 6, 5, 4, 3}, buffer, (*table)[0]);
   reset_records(buffer);
-  const generation_result second = generate_runs(std::vector<std::int32_t>{2, 1}, buffer, (*table)[1]);
+  const generation_result second =
+      generate_runs(std::vector<std::int32_t>{2, 1}, buffer, (*table)[1]);
   EXPECT_EQ(2, buffer.buffer_size);
   EXPECT_EQ(1, (*table)[1].run_count);
   const auto keys = run_keys((*table)[1], 1);

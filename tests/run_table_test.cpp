@@ -33,7 +33,8 @@ TEST(run_table, run_index_outside_the_block_reads_empty) {
   run_set& set = (*table)[0];
   start_run(set);
   append_key(set, 3);
-  for (const std::int64_t r : {std::int64_t{0}, std::int64_t{-1}, std::int64_t{501}, std::int64_t{2147483647}}) {
+  for (const std::int64_t r :
+       {std::int64_t{0}, std::int64_t{-1}, std::int64_t{501}, std::int64_t{2147483647}}) {
     EXPECT_EQ(0, run_length(set, r)) << r;
     EXPECT_TRUE(run_keys(set, r).empty()) << r;
   }

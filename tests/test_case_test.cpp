@@ -87,7 +87,8 @@ TEST(read_test_case, reads_a_file_in_blocks_as_it_reads_memory) {
   for (int i = 0; i < 8000; ++i) {
     const test_case tc = read_test_case(*file, line);
     ASSERT_EQ(3, tc.num_keys) << "test case " << i;
-    ASSERT_EQ((std::vector<std::int32_t>{30, 10, 20}), std::vector<std::int32_t>(tc.keys.begin(), tc.keys.end()))
+    ASSERT_EQ((std::vector<std::int32_t>{30, 10, 20}),
+              std::vector<std::int32_t>(tc.keys.begin(), tc.keys.end()))
         << "test case " << i;
   }
   EXPECT_TRUE(file->at_end());
@@ -98,7 +99,8 @@ std::string read_through(const std::string& bytes) {
   runcheck::testing::write_file(dir.path() / "f.txt", bytes);
   auto file = open_text_file((dir.path() / "f.txt").c_str());
   std::string got;
-  for (int c = file->get(); c != text_reader::end_of_file; c = file->get()) got.push_back(static_cast<char>(c));
+  for (int c = file->get(); c != text_reader::end_of_file; c = file->get())
+    got.push_back(static_cast<char>(c));
   return got;
 }
 
