@@ -81,13 +81,17 @@ bool text_reader::refill() {
 }
 
 std::optional<text_reader> open_text_file(const char* path) {
+  // Only a regular file has an end that is sure to come: a directory cannot
+  // be read, a FIFO may block forever and a device may never end. O_NONBLOCK
+  // keeps the open itself from waiting for a FIFO's writer; it does not
+  // change how a regular file reads.
   int fd = -1;
   do {
-    fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) return std::nullopt;
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd);
     return std::nullopt;
   }

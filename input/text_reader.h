@@ -67,8 +67,8 @@ class text_reader {
   bool eof_ = false;
 };
 
-// Opens `path` read-only. Gives nothing when the file cannot be opened or is
-// not something that can be read as text (a directory, for example).
+// Opens `path` read-only. Gives nothing when it cannot be opened or is not a
+// regular file (a directory, a FIFO or a device, for example).
 std::optional<text_reader> open_text_file(const char* path);
 
 }  // namespace runcheck

@@ -1,6 +1,7 @@
 #include "input/test_case.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdint>
 #include <ostream>
@@ -118,6 +119,11 @@ TEST(open_text_file, refuses_what_cannot_be_read_as_a_file) {
   runcheck::testing::temp_dir dir;
   EXPECT_FALSE(open_text_file((dir.path() / "missing.txt").c_str()).has_value());
   EXPECT_FALSE(open_text_file(dir.path().c_str()).has_value());
+  // A FIFO without a writer must neither block nor be read.
+  const auto fifo = dir.path() / "fifo";
+  ASSERT_EQ(0, ::mkfifo(fifo.c_str(), 0600));
+  EXPECT_FALSE(open_text_file(fifo.c_str()).has_value());
+  EXPECT_FALSE(open_text_file("/dev/zero").has_value());
 }
 
 }  // namespace
