@@ -72,6 +72,11 @@ std::vector<std::string> split_lines(const std::string& text) {
   }
 }
 
+// A line without its leading spaces, as a fence inside a list item stands.
+std::string unindented(const std::string& line) {
+  return line.substr(std::min(line.find_first_not_of(' '), line.size()));
+}
+
 std::string replace_all(std::string text, const std::string& from, const std::string& to) {
   for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
     text.replace(at, from.size(), to);
@@ -125,10 +130,10 @@ parsed_document parse_document(const std::string& document, const std::string& t
   for (std::size_t i = 0; i < lines.size(); ++i) {
     std::smatch m;
     if (std::regex_match(lines[i], m, message)) parsed.messages.push_back(m[1].str());
-    if (lines[i].rfind("```", 0) == 0) {
+    if (unindented(lines[i]).rfind("```", 0) == 0) {
       // A block that no marker announced: only a shell command may be one.
-      if (lines[i] != "```sh") fail(i, "fenced block without an example marker");
-      for (++i; i < lines.size() && lines[i] != "```"; ++i) {
+      if (unindented(lines[i]) != "```sh") fail(i, "fenced block without an example marker");
+      for (++i; i < lines.size() && unindented(lines[i]) != "```"; ++i) {
       }
       continue;
     }
@@ -296,6 +301,8 @@ TEST(guide_extraction, rejects_malformed_examples) {
        "<!-- example a: run file as in b -->\n<!-- example a: output -->\n```\nx\n```\n"},
       {"no output", "<!-- example a: run file -->\n```\n1\n```\n"},
       {"block without a marker", "```text\n1\n```\n<!-- example a: output -->\n```\nx\n```\n"},
+      {"indented block without a marker",
+       "1. see\n\n   ```\n   1\n   ```\n<!-- example a: output -->\n```\nx\n```\n"},
   };
   for (const row& r : rows) {
     SCOPED_TRACE(r.name);
