@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Builds runcheck in Release (build-bench/), writes the workloads once
 # (build-bench/workloads/), runs each workload several times under
-# /usr/bin/time and prints the median wall, user and sys time and peak
-# resident memory per workload, then the listing micro-benchmark when Google
-# Benchmark is installed.
+# /usr/bin/time and prints the median wall, user and sys time, peak resident
+# memory and minor page faults per workload (and the size of its output),
+# then the listing micro-benchmark when Google Benchmark is installed.
 #
 #   bench/run.sh [RUNS]            RUNS defaults to 5
 #
@@ -36,25 +36,25 @@ fi
 echo "binary: $binary"
 echo "median of $runs runs; standard input from /dev/null, standard output to /dev/null"
 echo
-printf '| %-24s | %7s | %7s | %7s | %9s | %9s |\n' workload "wall s" "user s" "sys s" "peak MB" "out MB"
-printf '|%s|%s|%s|%s|%s|%s|\n' "$(printf -- '-%.0s' {1..26})" ---------: ---------: ---------: \
-  -----------: -----------:
+printf '| %-24s | %6s | %6s | %6s | %8s | %13s | %6s |\n' workload "wall s" "user s" "sys s" \
+  "peak MiB" "minor faults" "out MB"
+echo '|--------------------------|-------:|-------:|-------:|---------:|--------------:|-------:|'
 times="$(mktemp)"
 trap 'rm -f "$times"' EXIT
 for dir in "$workloads"/*/; do
   name="$(basename "$dir")"
   : >"$times"
   for _ in $(seq "$runs"); do
-    (cd "$dir" && /usr/bin/time -a -o "$times" -f '%e %U %S %M' "$binary" </dev/null >/dev/null)
+    (cd "$dir" && /usr/bin/time -a -o "$times" -f '%e %U %S %M %R' "$binary" </dev/null >/dev/null)
   done
   out_bytes="$(cd "$dir" && "$binary" </dev/null | wc -c)"
   python3 - "$name" "$out_bytes" "$times" <<'EOF'
 import statistics, sys
 name, out_bytes, path = sys.argv[1], int(sys.argv[2]), sys.argv[3]
 rows = [list(map(float, line.split())) for line in open(path) if line.strip()]
-wall, user, sys_, rss = (statistics.median(col) for col in zip(*rows))
-print(f"| {name:<24} | {wall:7.3f} | {user:7.3f} | {sys_:7.3f} | {rss / 1024:9.1f} |"
-      f" {out_bytes / 1e6:9.1f} |")
+wall, user, sys_, rss, faults = (statistics.median(col) for col in zip(*rows))
+print(f"| {name:<24} | {wall:6.2f} | {user:6.2f} | {sys_:6.2f} | {rss / 1024:8.1f} |"
+      f" {faults:13.0f} | {out_bytes / 1e6:6.1f} |")
 EOF
 done
 
