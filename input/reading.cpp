@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <string_view>
 
 namespace runcheck {
 
@@ -34,37 +35,49 @@ struct saturating_number {
   }
 };
 
+// Consumes white space up to the first other byte or the end of the file.
+// Carriage returns are white space whether or not a line feed follows, so the
+// bytes need no folding here.
+void skip_space(text_reader& file) {
+  for (;;) {
+    const std::string_view block = file.buffered();
+    if (block.empty()) return;
+    std::size_t i = 0;
+    while (i < block.size() && is_space(block[i])) ++i;
+    file.consume(i);
+    if (i < block.size()) return;
+  }
+}
+
 }  // namespace
 
 std::int32_t scan_count(text_reader& file) {
-  int c = file.peek();
-  while (c != text_reader::end_of_file && is_space(c)) {
-    file.get();
-    c = file.peek();
-  }
+  skip_space(file);
   saturating_number number;
-  if (c == '-' || c == '+') {
-    number.negative = (c == '-');
-    file.get();
-    c = file.peek();
+  std::string_view block = file.buffered();
+  if (!block.empty() && (block[0] == '-' || block[0] == '+')) {
+    number.negative = (block[0] == '-');
+    file.consume(1);
+    block = file.buffered();
   }
-  if (!is_digit(c)) return 0;
-  while (is_digit(c)) {
-    number.add_digit(c);
-    file.get();
-    c = file.peek();
+  if (block.empty() || !is_digit(block[0])) return 0;
+  // The digits may go on in the next block.
+  for (; !block.empty(); block = file.buffered()) {
+    std::size_t i = 0;
+    while (i < block.size() && is_digit(block[i])) number.add_digit(block[i++]);
+    file.consume(i);
+    if (i < block.size()) break;
   }
-  while (c != text_reader::end_of_file && is_space(c)) {
-    file.get();
-    c = file.peek();
-  }
+  skip_space(file);
   return number.value();
 }
 
 void scan_key_line(text_reader& file, key_line& line) {
-  // The line is tokenised as it is read, so it is never copied. Each token
-  // goes through the phases of atoi: leading white space, an optional sign,
-  // digits, then everything else ignored up to the next space.
+  // The line is tokenised in place in the reader's block, so it is never
+  // copied. Each token goes through the phases of atoi: leading white space,
+  // an optional sign, digits, then everything else ignored up to the next
+  // space. Runs of spaces and of digits, the bulk of a key line, have loops
+  // of their own; every other character takes one step of the phases.
   enum class phase { between, leading, sign_seen, digits, ignored };
   phase state = phase::between;
   saturating_number number;
@@ -76,44 +89,85 @@ void scan_key_line(text_reader& file, key_line& line) {
     state = phase::between;
   };
 
-  while (line.chars_read < read_str_size - 1) {
-    const int c = file.get();
-    if (c == text_reader::end_of_file) break;
-    ++line.chars_read;
-    if (c == ' ') {
-      if (state != phase::between) finish_token();
-      continue;
-    }
-    if (state == phase::between) {
-      state = phase::leading;
-      number = saturating_number{};
-    }
-    switch (state) {
-      case phase::leading:
-        if (c == '-' || c == '+') {
-          number.negative = (c == '-');
-          state = phase::sign_seen;
-        } else if (is_digit(c)) {
-          number.add_digit(c);
+  bool line_break_read = false;
+  while (!line_break_read && line.chars_read < read_str_size - 1) {
+    const std::string_view block = file.buffered();
+    if (block.empty()) break;
+    const char* const begin = block.data();
+    const char* const block_end = begin + block.size();
+    // Bytes and characters differ only by a folded carriage return, and the
+    // line feed it folds into ends the read: so the character limit stops the
+    // scan at `limit` bytes, and a carriage return just before `limit` may
+    // still fold with the line feed at `limit`.
+    const std::size_t room = read_str_size - 1 - line.chars_read;
+    const char* const limit = block.size() > room ? begin + room : block_end;
+    const char* p = begin;
+    std::size_t folded = 0;
+    while (p < limit) {
+      if (state == phase::between) {
+        while (p < limit && *p == ' ') ++p;
+        if (p == limit) break;
+        if (is_digit(*p)) {  // the common token start: a digit
+          number = saturating_number{};
           state = phase::digits;
-        } else if (!is_space(c)) {
-          state = phase::ignored;
         }
-        break;
-      case phase::sign_seen:
-      case phase::digits:
-        if (is_digit(c)) {
-          number.add_digit(c);
-          state = phase::digits;
-        } else {
-          state = phase::ignored;
+      }
+      if (state == phase::digits) {
+        while (p < limit && is_digit(*p)) number.add_digit(*p++);
+        if (p == limit) break;
+        if (*p == ' ') {  // the common token end: a space
+          finish_token();
+          ++p;
+          continue;
         }
+      }
+      int c = static_cast<unsigned char>(*p++);
+      if (c == '\r' && p < block_end && *p == '\n') {
+        c = '\n';
+        ++p;
+        ++folded;
+      }
+      if (c == ' ') {
+        if (state != phase::between) finish_token();
+        continue;
+      }
+      if (state == phase::between) {
+        state = phase::leading;
+        number = saturating_number{};
+      }
+      switch (state) {
+        case phase::leading:
+          if (c == '-' || c == '+') {
+            number.negative = (c == '-');
+            state = phase::sign_seen;
+          } else if (is_digit(c)) {
+            number.add_digit(c);
+            state = phase::digits;
+          } else if (!is_space(c)) {
+            state = phase::ignored;
+          }
+          break;
+        case phase::sign_seen:
+        case phase::digits:
+          if (is_digit(c)) {
+            number.add_digit(c);
+            state = phase::digits;
+          } else {
+            state = phase::ignored;
+          }
+          break;
+        case phase::between:
+        case phase::ignored:
+          break;
+      }
+      if (c == '\n') {
+        line_break_read = true;
         break;
-      case phase::between:
-      case phase::ignored:
-        break;
+      }
     }
-    if (c == '\n') break;
+    const auto bytes = static_cast<std::size_t>(p - begin);
+    line.chars_read += bytes - folded;
+    file.consume(bytes);
   }
   if (state != phase::between) finish_token();
 }

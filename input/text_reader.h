@@ -1,7 +1,8 @@
 // text_reader: one text file (or a block of memory) read front to back, once.
 //
-// The reader hands out characters one at a time from a 64 KiB block buffer,
-// so memory stays bounded whatever the size of the file. A carriage return
+// The reader hands out characters one at a time, or the unread part of its
+// block for scanning in place, from a 64 KiB block buffer, so memory stays
+// bounded whatever the size of the file. A carriage return
 // directly before a line feed is dropped, so CRLF and LF line ends read
 // alike; a lone carriage return is an ordinary character, and so are NUL
 // and 0x1A. A read error counts as the end of the file.
@@ -41,6 +42,20 @@ class text_reader {
 
   // True when no character is left.
   bool at_end() { return pos_ == end_ && !refill(); }
+
+  // The unread bytes of the current block, after reading the next block when
+  // this one is used up; empty only at the end of the file. For scanners that
+  // work on the block directly: the bytes are not folded, but a carriage
+  // return and the line feed after it always stand in the same block, so a
+  // carriage return is folded exactly when the next byte of the view is a
+  // line feed.
+  std::string_view buffered() {
+    if (pos_ == end_) refill();
+    return {pos_, static_cast<std::size_t>(end_ - pos_)};
+  }
+
+  // Consumes the first n bytes of buffered(); n must not exceed its size.
+  void consume(std::size_t n) { pos_ += n; }
 
  private:
   friend std::optional<text_reader> open_text_file(const char* path);

@@ -9,27 +9,6 @@
 
 namespace runcheck {
 
-void start_run(run_set& set) {
-  ++set.run_count;
-  set.run_length[set.run_count - 1] = 0;
-}
-
-void append_key(run_set& set, std::int32_t k) {
-  std::int32_t& length = set.run_length[set.run_count - 1];
-  set.run_keys[set.run_count - 1][length] = k;
-  ++length;
-}
-
-std::int32_t run_length(const run_set& set, std::int64_t r) {
-  if (r < 1 || r > max_runs) return 0;
-  return set.run_length[r - 1];
-}
-
-std::span<const std::int32_t> run_keys(const run_set& set, std::int64_t r) {
-  if (r < 1 || r > max_runs) return {};
-  return {set.run_keys[r - 1], static_cast<std::size_t>(set.run_length[r - 1])};
-}
-
 void run_table::release::operator()(run_set* p) const { std::free(p); }
 
 namespace {

@@ -24,20 +24,51 @@ struct run_set {
 };
 static_assert(sizeof(run_set) == 250501 * sizeof(std::int32_t));
 
+// The four accessors below sit in the generator's and the readers' inner
+// loops, so they are defined here, where those loops can inline them.
+
 // Opens a new run: run_count grows by 1 and the new run's length is set to 0.
 // Precondition: run_count < max_runs.
-void start_run(run_set& set);
+inline void start_run(run_set& set) {
+  ++set.run_count;
+  set.run_length[set.run_count - 1] = 0;
+}
 
 // Appends key k to the current run. Precondition: a run is open and holds
 // fewer than max_run_keys keys.
-void append_key(run_set& set, std::int32_t k);
+inline void append_key(run_set& set, std::int32_t k) {
+  std::int32_t& length = set.run_length[set.run_count - 1];
+  set.run_keys[set.run_count - 1][length] = k;
+  ++length;
+}
 
 // Length of run r; 0 for any r outside 1..max_runs, so a run index taken
 // from a file never reads outside the block.
-std::int32_t run_length(const run_set& set, std::int64_t r);
+inline std::int32_t run_length(const run_set& set, std::int64_t r) {
+  if (r < 1 || r > max_runs) return 0;
+  return set.run_length[r - 1];
+}
 
 // The keys of run r, run_length(set, r) of them; empty outside 1..max_runs.
-std::span<const std::int32_t> run_keys(const run_set& set, std::int64_t r);
+inline std::span<const std::int32_t> run_keys(const run_set& set, std::int64_t r) {
+  if (r < 1 || r > max_runs) return {};
+  return {set.run_keys[r - 1], static_cast<std::size_t>(set.run_length[r - 1])};
+}
+
+// Hints that run r's keys (r in 1..max_runs) will be read soon. The table is
+// far larger than any cache and each run's keys lie 2000 bytes after the
+// previous run's, so a reader that goes run by run misses the cache on every
+// run. Only the address is computed: the lengths are not read, and a prefetch
+// of a page never written is dropped without touching it.
+inline void prefetch_run(const run_set& set, std::int64_t r) {
+  if (r >= 1 && r <= max_runs) __builtin_prefetch(set.run_keys[r - 1]);
+}
+
+// Hints that the block's count, lengths and first run will be read soon.
+inline void prefetch_run_set(const run_set& set) {
+  __builtin_prefetch(&set.run_count);
+  prefetch_run(set, 1);
+}
 
 // The table for all test cases, allocated in one piece of fresh zeroed pages,
 // so the memory touched grows with the runs stored, not with the number of

@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "e2e_support.h"
 
 namespace runcheck {
 namespace {
@@ -97,6 +101,116 @@ TEST(key_line_read, number_cut_at_the_limit_continues_in_the_next_read) {
               key_line line;
               scan_key_line(f, line);
             }));
+}
+
+TEST(key_line_read, limit_next_to_a_folded_carriage_return) {
+  struct row {
+    const char* name;
+    std::string text;
+    std::vector<std::int32_t> want;
+    std::size_t chars_read;
+    std::string rest;
+  };
+  const row rows[] = {
+      // The CR is the 1999th byte: folded, the LF is the 1999th character.
+      {"line feed as the 1999th character",
+       std::string(1996, ' ') + "12\r\n34\n",
+       {12},
+       1999,
+       "34\n"},
+      // The limit falls just before the CR, which folds in the next read.
+      {"limit before the carriage return", std::string(1997, ' ') + "12\r\n", {12}, 1999, "\n"},
+      {"lone carriage return at the limit", std::string(1998, ' ') + "\r5\n", {0}, 1999, "5\n"},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.name);
+    text_reader file = text_reader::from_memory(r.text);
+    key_line line;
+    scan_key_line(file, line);
+    EXPECT_EQ(r.want, std::vector<std::int32_t>(line.view().begin(), line.view().end()));
+    EXPECT_EQ(r.chars_read, line.chars_read);
+    std::string rest;
+    for (int c = file.get(); c != text_reader::end_of_file; c = file.get())
+      rest.push_back(static_cast<char>(c));
+    EXPECT_EQ(r.rest, rest);
+  }
+}
+
+// The reads of `ops` ('c' count read, 'k' key-line read), repeated until the
+// file ends, written down one per line.
+std::string transcript(text_reader& file, std::string_view ops) {
+  std::string out;
+  key_line line;
+  for (std::size_t i = 0; i < 200 && !file.at_end(); ++i) {
+    if (ops[i % ops.size()] == 'c') {
+      out += "count " + std::to_string(scan_count(file)) + "\n";
+    } else {
+      scan_key_line(file, line);
+      out += "line of " + std::to_string(line.chars_read) + ":";
+      for (const std::int32_t n : line.view()) out += " " + std::to_string(n);
+      out += "\n";
+    }
+  }
+  return out;
+}
+
+TEST(block_boundaries, read_as_if_the_file_were_one_block) {
+  // A file is read in blocks of 64 KiB. Lines of padding, taken by key-line
+  // reads, put the first block boundary `split` bytes into the text, for
+  // every split the row names (or all of them).
+  constexpr std::size_t block_size = 64 * 1024;
+  struct row {
+    const char* name;
+    std::string text;
+    std::string_view ops;
+    std::vector<std::size_t> splits;
+  };
+  std::string tokens;
+  for (int i = 0; i < 1000; ++i) tokens += "1 ";
+  const row rows[] = {
+      {"numbers and spaces", "12345 678  9\n-42\n", "k", {}},
+      {"crlf line ends", "5 6\r\n7 8\r\n\r\n9", "k", {}},
+      {"lone carriage returns", "5\r3\r\r\n4\r", "k", {}},
+      {"signs, junk and tabs", "-12 +7 x9 - \t3 12ab\r\n", "k", {}},
+      {"counts and key lines", "  -123\r\n\r\n 45 6\n+7\n\n-\n8 9", "ck", {}},
+      {"count sign and digits", "+2147483648\n-\n5\n99999999999\r\n", "c", {}},
+      {"line feed as the 1999th character",
+       std::string(1996, ' ') + "12\r\n34\n",
+       "k",
+       {0, 1, 1000, 1995, 1996, 1997, 1998, 1999, 2000, 2001, 2002}},
+      {"limit inside a number",
+       std::string(1997, ' ') + "1234\n",
+       "k",
+       {0, 1, 1996, 1997, 1998, 1999, 2000, 2001}},
+      {"long line of tokens", tokens + "\n7\n", "kc", {0, 1, 999, 1998, 1999, 2000, 2001, 2002}},
+  };
+  testing::temp_dir dir;
+  const auto path = dir.path() / "blocks.txt";
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.name);
+    text_reader memory = text_reader::from_memory(r.text);
+    const std::string want = transcript(memory, r.ops);
+    std::vector<std::size_t> splits = r.splits;
+    if (splits.empty()) {
+      for (std::size_t k = 0; k <= r.text.size(); ++k) splits.push_back(k);
+    }
+    for (const std::size_t split : splits) {
+      SCOPED_TRACE("split " + std::to_string(split));
+      std::string padding;
+      std::size_t padding_lines = 0;
+      for (std::size_t left = block_size - split; left > 0; ++padding_lines) {
+        const std::size_t n = std::min<std::size_t>(left, 1000);
+        padding.append(n - 1, 'x').push_back('\n');
+        left -= n;
+      }
+      testing::write_file(path, padding + r.text);
+      std::optional<text_reader> file = open_text_file(path.c_str());
+      ASSERT_TRUE(file.has_value());
+      key_line line;
+      for (std::size_t i = 0; i < padding_lines; ++i) scan_key_line(*file, line);
+      EXPECT_EQ(want, transcript(*file, r.ops));
+    }
+  }
 }
 
 TEST(count_read, values) {

@@ -1,0 +1,126 @@
+#!/usr/bin/env python3
+"""Writes the benchmark workloads, one folder each, under OUT_DIR.
+
+Each folder holds replacement_input.txt and replacement_output.txt. Where the
+run file is the expected listing, it is cut out of what the given runcheck
+binary prints with no run file, so it matches the program byte for byte.
+
+    make_workloads.py RUNCHECK_BINARY OUT_DIR
+
+The keys come from a fixed seed: the files are the same on every run.
+"""
+
+import os
+import random
+import subprocess
+import sys
+
+LISTING_START = b"=========================> Output File should be..\n"
+LISTING_END = b"<===============================================\n"
+
+
+def write(path, data):
+    with open(path, "wb") as f:
+        f.write(data)
+
+
+def test_case_file(cases):
+    parts = [b"%d\n" % len(cases)]
+    for keys in cases:
+        parts.append(b"%d\n" % len(keys))
+        parts.append(" ".join(map(str, keys)).encode() + b"\n")
+    return b"".join(parts)
+
+
+def expected_listing(binary, folder):
+    """The listing runcheck prints for folder's test-case file."""
+    run_file = os.path.join(folder, "replacement_output.txt")
+    if os.path.exists(run_file):
+        os.remove(run_file)
+    out = subprocess.run([binary], cwd=folder, stdin=subprocess.DEVNULL,
+                         stdout=subprocess.PIPE, check=True).stdout
+    start = out.index(LISTING_START) + len(LISTING_START)
+    end = out.index(LISTING_END, start)
+    return out[start:end]
+
+
+def split_first_count(listing):
+    """The first test case's count line, its run lines, and the rest."""
+    first_line_end = listing.index(b"\n") + 1
+    count = int(listing[:first_line_end])
+    pos = first_line_end
+    for _ in range(count):
+        pos = listing.index(b"\n", pos) + 1
+    return listing[:first_line_end], listing[first_line_end:pos], listing[pos:]
+
+
+def make(binary, out_dir, name, cases, run_file=None):
+    """Writes one workload; run_file(listing) gives the run file's bytes."""
+    folder = os.path.join(out_dir, name)
+    os.makedirs(folder, exist_ok=True)
+    write(os.path.join(folder, "replacement_input.txt"), test_case_file(cases))
+    listing = expected_listing(binary, folder)
+    data = listing if run_file is None else run_file(listing)
+    write(os.path.join(folder, "replacement_output.txt"), data)
+    print(f"  {name}: {len(cases)} test cases, run file {len(data) / 1e6:.1f} MB")
+    return listing
+
+
+def main():
+    if len(sys.argv) != 3:
+        sys.exit(__doc__)
+    binary = os.path.abspath(sys.argv[1])
+    out_dir = sys.argv[2]
+    rng = random.Random(20240601)
+
+    # A: 10,000 test cases of 300 random keys 0..32767, about 30 runs each.
+    random_300 = [[rng.randint(0, 32767) for _ in range(300)] for _ in range(10000)]
+    make(binary, out_dir, "A_random_300", random_300)
+    # A with no run file: the listing is the bulk of the output.
+    no_run_file = os.path.join(out_dir, "A_no_run_file")
+    os.makedirs(no_run_file, exist_ok=True)
+    write(os.path.join(no_run_file, "replacement_input.txt"), test_case_file(random_300))
+
+    # B: 10,000 test cases of 600 equal keys: one run of 500 keys, then the
+    # step budget ends the test case.
+    ones_600 = [[1] * 600 for _ in range(10000)]
+    make(binary, out_dir, "B_equal_600", ones_600)
+
+    # C: many short runs: descending keys give runs of about five keys, so
+    # each test case of 100 keys has about 20 runs.
+    descending = [sorted((rng.randint(0, 32767) for _ in range(100)), reverse=True)
+                  for _ in range(10000)]
+    make(binary, out_dir, "C_short_runs", descending)
+
+    # D: a single test case whose run file announces 50,000 runs: the real
+    # runs, then lines of 300 random keys up to the announced count.
+    single = [[rng.randint(0, 32767) for _ in range(300)]]
+
+    def huge(listing):
+        _, runs, _ = split_first_count(listing)
+        filler_lines = 50000 - runs.count(b"\n")
+        filler = b"".join(
+            " ".join(str(rng.randint(0, 32767)) for _ in range(300)).encode() + b"\n"
+            for _ in range(filler_lines))
+        return b"50000\n" + runs + filler
+
+    make(binary, out_dir, "D_huge_run_file", single, huge)
+
+    # E and F: workload B with a run file that announces 2147483647 runs for
+    # its first test case (every line after it is then read as one of its
+    # runs), and with a million blank lines after the first test case's runs
+    # (skipped by the next count read).
+    def announce_max(listing):
+        _, runs, rest = split_first_count(listing)
+        return b"2147483647\n" + runs + rest
+
+    def blank_lines(listing):
+        count, runs, rest = split_first_count(listing)
+        return count + runs + b"\n" * 1000000 + rest
+
+    make(binary, out_dir, "E_B_2147483647_runs", ones_600, announce_max)
+    make(binary, out_dir, "F_B_million_blank_lines", ones_600, blank_lines)
+
+
+if __name__ == "__main__":
+    main()
