@@ -2,12 +2,12 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -47,11 +47,9 @@ void write_repeated(const std::filesystem::path& path, std::string_view head, st
     // About a megabyte of whole copies per write.
     std::string piece;
     while (piece.size() < (std::size_t{1} << 20)) piece.append(body);
-    std::size_t left = total_bytes > head.size() ? total_bytes - head.size() : 0;
-    while (left > 0) {
-      const std::size_t n = std::min(left, piece.size());
+    for (std::size_t written = head.size(); written < total_bytes; written += piece.size()) {
+      const std::size_t n = std::min(total_bytes - written, piece.size());
       file.write(piece.data(), static_cast<std::streamsize>(n));
-      left -= n;
     }
   }
   file.write(tail.data(), static_cast<std::streamsize>(tail.size()));
