@@ -81,13 +81,18 @@ bool text_reader::refill() {
 }
 
 std::optional<text_reader> open_text_file(const char* path) {
+  // Opened without blocking, so that a named pipe with no writer cannot hold
+  // the program at the open; it then reads as an empty file. Reads block as
+  // usual once the file is open.
   int fd = -1;
   do {
-    fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) return std::nullopt;
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode) || flags < 0 ||
+      ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
     ::close(fd);
     return std::nullopt;
   }

@@ -68,7 +68,8 @@ class text_reader {
 };
 
 // Opens `path` read-only. Gives nothing when the file cannot be opened or is
-// not something that can be read as text (a directory, for example).
+// not something that can be read as text (a directory, for example). The
+// open never waits: a named pipe that no one writes to reads as empty.
 std::optional<text_reader> open_text_file(const char* path);
 
 }  // namespace runcheck

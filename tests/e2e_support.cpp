@@ -88,6 +88,10 @@ run_outcome run_in_directory(const std::filesystem::path& binary,
       if (out < 0 || ::dup2(out, STDOUT_FILENO) < 0) ::_exit(127);
       if (out != STDOUT_FILENO) ::close(out);
     }
+    if (options.file_size_limit > 0) {
+      const rlimit limit{options.file_size_limit, options.file_size_limit};
+      if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(127);
+    }
     if (::chdir(directory.c_str()) != 0) ::_exit(127);
     char* const argv[] = {const_cast<char*>(binary_path.c_str()), nullptr};
     ::execv(binary_path.c_str(), argv);

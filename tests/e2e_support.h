@@ -49,6 +49,9 @@ struct run_options {
   std::size_t stdout_pipe_read_limit = 0;
   // The child starts with standard output closed; nothing is captured.
   bool close_stdout = false;
+  // When set, the child may write files of at most this many bytes
+  // (RLIMIT_FSIZE), standard output included.
+  std::size_t file_size_limit = 0;
   std::chrono::milliseconds timeout{60'000};
 };
 

@@ -4,6 +4,7 @@
 // seconds with exit status 0, having printed the verdicts or one of its
 // messages, and its memory must stay bounded whatever the size of the files.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstddef>
@@ -50,16 +51,20 @@ std::string wrong_count(int t) {
 
 // What stands in place of one of the two files.
 struct file_spec {
-  enum class kind { absent, bytes, directory };
+  enum class kind { absent, bytes, directory, fifo };
   kind what = kind::absent;
   std::string bytes;
 };
 file_spec text(std::string bytes) { return {file_spec::kind::bytes, std::move(bytes)}; }
 file_spec directory() { return {file_spec::kind::directory, {}}; }
+file_spec fifo() { return {file_spec::kind::fifo, {}}; }
 
 void lay_out(const fs::path& path, const file_spec& spec) {
   if (spec.what == file_spec::kind::bytes) write_file(path, spec.bytes);
   if (spec.what == file_spec::kind::directory) fs::create_directory(path);
+  if (spec.what == file_spec::kind::fifo) {
+    ASSERT_EQ(0, ::mkfifo(path.c_str(), 0644));
+  }
 }
 
 fs::path input_path(const temp_dir& dir) { return dir.path() / "replacement_input.txt"; }
@@ -175,6 +180,11 @@ TEST(hostile_input, small_files) {
            "Test File Open failed. FILE \"replacement_output.txt\" does NOT EXIST.\n"
            "Your File CANNOT PASS the TEST\n" +
            prompt},
+      // A named pipe that no program writes to reads as an empty file.
+      {"test-case file is a named pipe without writer", fifo(), text(example_listing),
+       no_test_cases},
+      {"run file is a named pipe without writer", text(example_input), fifo(),
+       example_check(both_wrong_counts, fail_tail)},
       // Counts beyond the 32-bit range saturate; the run table for that many
       // test cases cannot be had.
       {"2147483647 test cases", text("2147483647\n1\n5\n"), text(example_listing),
@@ -461,6 +471,16 @@ TEST(hostile_streams, standard_output) {
     const run_outcome outcome = run_bounded(dir, options);
     expect_clean_end(outcome);
     EXPECT_EQ(banner.substr(0, 10), outcome.stdout_text);
+  }
+  {
+    SCOPED_TRACE("a file size limit of 100 bytes");
+    run_options options;
+    options.stdout_path = (dir.path() / "stdout").string();
+    options.file_size_limit = 100;
+    expect_clean_end(run_bounded(dir, options));
+    const std::string written = runcheck::testing::read_file(options.stdout_path);
+    EXPECT_EQ(100u, written.size());
+    EXPECT_EQ(0u, written.rfind(banner, 0));
   }
   {
     SCOPED_TRACE("a device that is full");
