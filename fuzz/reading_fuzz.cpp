@@ -4,14 +4,23 @@
 // 1999 characters cut at spaces and converted as atoi would, saturating).
 //
 // Input: byte 0 picks the reads, bit i (cycled) for read i: 0 a count read,
-// 1 a key-line read. Byte 1 picks the source: bit 0 clear reads the rest
-// from memory; set, the rest is written to a file after a pad of 65536 - j
-// bytes (j = bits 1-5, pad character from bits 6-7), so that it meets the
-// reader's 64 KiB block boundary, and the file is read through
-// open_text_file. The rest of the input is the text.
+// 1 a key-line read. Byte 1 picks the source, from its bits 0-1:
+//   0, 3: the text in memory;
+//   1: a file holding a pad of 65536 - j bytes (j = bits 2-5, pad character
+//      from bits 6-7) and then the text, so that the text meets the
+//      reader's 64 KiB block boundary;
+//   2: a pipe in packet mode that hands the text out in pieces of
+//      1 + bits 2-7 bytes, one piece per read(), so that the reader meets
+//      short reads, and carriage returns at their ends;
+// files and pipes are read through open_text_file. The rest of the input
+// is the text.
 //
 // After every read both sides must agree on the result and on the next
 // character; at the end, on everything that is left.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cctype>
 #include <climits>
 #include <cstddef>
@@ -104,6 +113,33 @@ reference_line reference_key_line(reference_reader& r) {
   return result;
 }
 
+// Writes `text` into a pipe in packet mode, `piece` bytes a packet (as many
+// packets as the pipe holds, the rest in the last one), closes the writing
+// end and opens the pipe by its /proc path.
+std::optional<text_reader> read_through_pipe(std::string_view text, std::size_t piece) {
+  int ends[2] = {-1, -1};
+  FUZZ_CHECK(::pipe2(ends, O_DIRECT | O_CLOEXEC) == 0);
+  // Each packet takes one of the pipe's page-sized slots, however short.
+  static_cast<void>(::fcntl(ends[1], F_SETPIPE_SZ, 1 << 20));
+  // Every write must fit, since nothing reads before the last one: the
+  // pieces take one slot each, the rest as many as it has pages.
+  const long slots = ::fcntl(ends[1], F_GETPIPE_SZ) / 4096;
+  const auto rest_slots = static_cast<long>(text.size() / 4096 + 1);
+  FUZZ_CHECK(slots > rest_slots);
+  auto packets = static_cast<std::size_t>(slots - rest_slots);
+  while (!text.empty()) {
+    const std::size_t n = packets > 1 ? std::min(piece, text.size()) : text.size();
+    FUZZ_CHECK(::write(ends[1], text.data(), n) == static_cast<ssize_t>(n));
+    text.remove_prefix(n);
+    --packets;
+  }
+  ::close(ends[1]);
+  const std::string path = "/proc/self/fd/" + std::to_string(ends[0]);
+  std::optional<text_reader> file = runcheck::open_text_file(path.c_str());
+  ::close(ends[0]);
+  return file;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -114,19 +150,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   std::string bytes;
   std::optional<text_reader> file;
-  if ((source & 1) == 0) {
-    bytes.assign(rest);
-    file = text_reader::from_memory(bytes);
-  } else {
+  if ((source & 3) == 1) {
     static const char pad_chars[] = {' ', '\r', '7', 'x'};
-    const std::size_t pad = 65536 - ((source >> 1) & 31);
+    const std::size_t pad = 65536 - ((source >> 2) & 15);
     bytes.assign(pad, pad_chars[(source >> 6) & 3]);
     bytes.append(rest);
     const std::string path = runcheck::fuzzing::scratch_path("reading.txt");
     runcheck::fuzzing::write_whole_file(path, bytes);
     file = runcheck::open_text_file(path.c_str());
-    FUZZ_CHECK(file.has_value());
+  } else if ((source & 3) == 2 && rest.size() <= 64 * 1024) {
+    bytes.assign(rest);
+    file = read_through_pipe(bytes, 1 + (source >> 2));
+  } else {
+    bytes.assign(rest);
+    file = text_reader::from_memory(bytes);
   }
+  FUZZ_CHECK(file.has_value());
 
   reference_reader ref{fold_crlf(bytes)};
   key_line line;

@@ -20,11 +20,12 @@ case "$target" in
   reading)
     # Reads: 0x54 is the test-case file's order (count, count, line, count,
     # line, ...), 0xfe a count then lines. Sources: 0x00 memory; 0x41 a file
-    # whose text starts right after a 64 KiB pad of carriage returns.
+    # whose text starts right after a 64 KiB pad of carriage returns; 0x02
+    # and 0x0e a pipe handing out 1 and 4 bytes a read.
     n=0
     for file in "$root"/tests/golden/*/replacement_*.txt "$root"/examples/*.txt; do
       [ -f "$file" ] || continue
-      for prefix in "84 0" "254 0" "84 65"; do
+      for prefix in "84 0" "254 0" "84 65" "84 2" "254 14"; do
         set -- $prefix
         { byte "$1"; byte "$2"; cat "$file"; } >"$out/seed-$n"
         n=$((n + 1))
