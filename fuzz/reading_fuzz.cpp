@@ -158,7 +158,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string path = runcheck::fuzzing::scratch_path("reading.txt");
     runcheck::fuzzing::write_whole_file(path, bytes);
     file = runcheck::open_text_file(path.c_str());
-  } else if ((source & 3) == 2 && rest.size() <= 64 * 1024) {
+  } else if ((source & 3) == 2 && rest.size() <= std::size_t{64} * 1024) {
     bytes.assign(rest);
     file = read_through_pipe(bytes, 1 + (source >> 2));
   } else {
