@@ -1,5 +1,7 @@
 #include "fuzz/fuzz_support.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -45,7 +47,16 @@ void make_directory(const std::string& path) {
   if (error) check_failed("scratch directory made", __FILE__, __LINE__);
 }
 
+void make_fifo(const std::string& path) {
+  std::error_code ignored;
+  std::filesystem::remove(path, ignored);
+  if (::mkfifo(path.c_str(), 0600) != 0) check_failed("scratch fifo made", __FILE__, __LINE__);
+}
+
 void write_whole_file(const std::string& path, std::string_view bytes) {
+  // A named pipe left at the path by an earlier input would block the open.
+  std::error_code ignored;
+  std::filesystem::remove(path, ignored);
   std::ofstream file(path, std::ios::binary | std::ios::trunc);
   file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   file.close();

@@ -18,7 +18,10 @@ std::string scratch_path(std::string_view name);
 // Makes the directory at `path` unless it is there.
 void make_directory(const std::string& path);
 
-// Replaces the file at `path` with `bytes`.
+// Replaces whatever is at `path` with a named pipe.
+void make_fifo(const std::string& path);
+
+// Replaces whatever is at `path` with a file holding `bytes`.
 void write_whole_file(const std::string& path, std::string_view bytes);
 
 }  // namespace runcheck::fuzzing

@@ -3,8 +3,9 @@
 // memory output.
 //
 // Input: byte 0 says what stands in place of each file: bits 0-2 for the
-// test-case file, bits 3-5 for the run file; 6 means the file is missing,
-// 7 a directory, anything else the bytes below. The rest is the test-case
+// test-case file, bits 3-5 for the run file; 5 means a named pipe that no
+// one writes to, 6 the file is missing, 7 a directory, anything else the
+// bytes below. The rest is the test-case
 // file's bytes, then the separator "\n====\n", then the run file's bytes
 // (no separator: an empty run file).
 //
@@ -44,9 +45,10 @@ constexpr std::string_view listing_start = "=========================> Output Fi
 constexpr std::string_view listing_end =
     "<===============================================\n\n\n=========================> Test\n";
 
-enum class placement { bytes, missing, directory };
+enum class placement { bytes, fifo, missing, directory };
 
 placement placement_of(unsigned bits) {
+  if (bits == 5) return placement::fifo;
   if (bits == 6) return placement::missing;
   if (bits == 7) return placement::directory;
   return placement::bytes;
@@ -61,7 +63,11 @@ std::string lay_out(placement where, const char* name, std::string_view bytes) {
     return dir;
   }
   std::string path = runcheck::fuzzing::scratch_path(name);
-  runcheck::fuzzing::write_whole_file(path, bytes);
+  if (where == placement::fifo) {
+    runcheck::fuzzing::make_fifo(path);
+  } else {
+    runcheck::fuzzing::write_whole_file(path, bytes);
+  }
   return path;
 }
 
