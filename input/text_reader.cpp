@@ -11,7 +11,7 @@
 namespace runcheck {
 
 namespace {
-constexpr std::size_t block_size = 64 * 1024;
+constexpr std::size_t block_size = std::size_t{64} * 1024;
 }
 
 text_reader text_reader::from_memory(std::string_view text) {

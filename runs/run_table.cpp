@@ -22,7 +22,10 @@ void keep_small_pages([[maybe_unused]] void* p, [[maybe_unused]] std::size_t byt
   const auto mask = static_cast<std::uintptr_t>(page) - 1;
   const auto first = (reinterpret_cast<std::uintptr_t>(p) + mask) & ~mask;
   const auto last = (reinterpret_cast<std::uintptr_t>(p) + bytes) & ~mask;
-  if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_NOHUGEPAGE);
+  if (last > first) {
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): page rounding is integer arithmetic
+    ::madvise(reinterpret_cast<void*>(first), last - first, MADV_NOHUGEPAGE);
+  }
 #endif
 }
 

@@ -1,0 +1,37 @@
+# Static checks as tests: clang-format, clang-tidy (.clang-tidy) and cppcheck
+# over the project's own sources. A missing tool stops the configure step,
+# so no check is ever skipped without a word.
+find_program(RUNCHECK_CLANG_FORMAT NAMES clang-format clang-format-14 REQUIRED)
+find_program(RUNCHECK_CLANG_TIDY NAMES clang-tidy clang-tidy-14 REQUIRED)
+find_program(RUNCHECK_CPPCHECK NAMES cppcheck REQUIRED)
+
+set(runcheck_source_dirs input generation runs check driver tests fuzz)
+set(runcheck_sources)
+set(runcheck_units)
+foreach(dir ${runcheck_source_dirs})
+  file(GLOB found CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${dir}/*.h ${PROJECT_SOURCE_DIR}/${dir}/*.cpp)
+  list(APPEND runcheck_sources ${found})
+  file(GLOB found CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${dir}/*.cpp)
+  list(APPEND runcheck_units ${found})
+endforeach()
+
+add_test(NAME static.clang_format
+  COMMAND ${RUNCHECK_CLANG_FORMAT} --dry-run -Werror ${runcheck_sources}
+  WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
+
+# Headers are checked through the files that include them (.clang-tidy's
+# HeaderFilterRegex); every warning is an error (WarningsAsErrors).
+add_test(NAME static.clang_tidy
+  COMMAND ${RUNCHECK_CLANG_TIDY} -p ${PROJECT_BINARY_DIR} --quiet ${runcheck_units}
+  WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
+
+add_test(NAME static.cppcheck
+  COMMAND ${RUNCHECK_CPPCHECK} --project=${PROJECT_BINARY_DIR}/compile_commands.json
+    --enable=warning,style,performance,portability --std=c++20 --inline-suppr
+    --library=googletest --error-exitcode=1 --quiet
+    --suppressions-list=${PROJECT_SOURCE_DIR}/.cppcheck-suppressions
+    -i${PROJECT_BINARY_DIR}
+  WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
+
+set_tests_properties(static.clang_format static.clang_tidy static.cppcheck PROPERTIES
+  LABELS static TIMEOUT 900)
