@@ -115,7 +115,7 @@ reference_line reference_key_line(reference_reader& r) {
 
 // Writes `text` into a pipe in packet mode, `piece` bytes a packet (as many
 // packets as the pipe holds, the rest in the last one), closes the writing
-// end and opens the pipe by its /proc path.
+// end and reads the pipe's reading end.
 std::optional<text_reader> read_through_pipe(std::string_view text, std::size_t piece) {
   int ends[2] = {-1, -1};
   FUZZ_CHECK(::pipe2(ends, O_DIRECT | O_CLOEXEC) == 0);
@@ -134,10 +134,7 @@ std::optional<text_reader> read_through_pipe(std::string_view text, std::size_t 
     --packets;
   }
   ::close(ends[1]);
-  const std::string path = "/proc/self/fd/" + std::to_string(ends[0]);
-  std::optional<text_reader> file = runcheck::open_text_file(path.c_str());
-  ::close(ends[0]);
-  return file;
+  return text_reader::from_descriptor(ends[0]);
 }
 
 }  // namespace

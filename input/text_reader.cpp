@@ -18,6 +18,8 @@ text_reader text_reader::from_memory(std::string_view text) {
   return text_reader(text.data(), text.data() + text.size());
 }
 
+text_reader text_reader::from_descriptor(int fd) { return text_reader(fd); }
+
 text_reader::text_reader(int fd) : fd_(fd), block_(new char[block_size]) {
   pos_ = end_ = block_.get();
 }

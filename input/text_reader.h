@@ -22,6 +22,11 @@ class text_reader {
   // Reads the bytes of `text`, which must outlive the reader.
   static text_reader from_memory(std::string_view text);
 
+  // Reads the open file descriptor `fd`, whatever it refers to, and closes
+  // it when done. For callers that made the descriptor themselves (a pipe,
+  // for example); files named by the user go through open_text_file.
+  static text_reader from_descriptor(int fd);
+
   text_reader(text_reader&& other) noexcept;
   text_reader& operator=(text_reader&& other) noexcept;
   text_reader(const text_reader&) = delete;

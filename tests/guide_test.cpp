@@ -206,7 +206,10 @@ parsed_document parse_document(const std::string& document, const std::string& t
       continue;
     }
     if (*slot) {
-      fail(at, "example " + name + " has a second " + role);
+      std::string complaint = "example " + name;
+      complaint += " has a second ";
+      complaint += role;
+      fail(at, complaint);
       continue;
     }
     *slot = block;

@@ -158,7 +158,7 @@ TEST(block_boundaries, read_as_if_the_file_were_one_block) {
   // A file is read in blocks of 64 KiB. Lines of padding, taken by key-line
   // reads, put the first block boundary `split` bytes into the text, for
   // every split the row names (or all of them).
-  constexpr std::size_t block_size = 64 * 1024;
+  constexpr std::size_t block_size = std::size_t{64} * 1024;
   struct row {
     const char* name;
     std::string text;
