@@ -20,9 +20,11 @@ add_test(NAME static.clang_format
   WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
 
 # Headers are checked through the files that include them (.clang-tidy's
-# HeaderFilterRegex); every warning is an error (WarningsAsErrors).
+# HeaderFilterRegex); every warning is an error (WarningsAsErrors). The
+# compile commands are GCC's, so a GCC-only warning flag must not count.
 add_test(NAME static.clang_tidy
-  COMMAND ${RUNCHECK_CLANG_TIDY} -p ${PROJECT_BINARY_DIR} --quiet ${runcheck_units}
+  COMMAND ${RUNCHECK_CLANG_TIDY} -p ${PROJECT_BINARY_DIR} --quiet
+    --extra-arg=-Wno-unknown-warning-option ${runcheck_units}
   WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
 
 add_test(NAME static.cppcheck
