@@ -59,10 +59,10 @@ file_spec text(std::string bytes) { return {file_spec::kind::bytes, std::move(by
 file_spec directory() { return {file_spec::kind::directory, {}}; }
 file_spec fifo() { return {file_spec::kind::fifo, {}}; }
 
-void lay_out(const fs::path& path, const file_spec& spec) {
-  if (spec.what == file_spec::kind::bytes) write_file(path, spec.bytes);
-  if (spec.what == file_spec::kind::directory) fs::create_directory(path);
-  if (spec.what == file_spec::kind::fifo) {
+void lay_out(const fs::path& path, const file_spec& layout) {
+  if (layout.what == file_spec::kind::bytes) write_file(path, layout.bytes);
+  if (layout.what == file_spec::kind::directory) fs::create_directory(path);
+  if (layout.what == file_spec::kind::fifo) {
     ASSERT_EQ(0, ::mkfifo(path.c_str(), 0644));
   }
 }
