@@ -4,20 +4,15 @@
 
 #include <vector>
 
+#include "run_table_builder.h"
+
 namespace runcheck {
 namespace {
 
 std::string listing_of(const std::vector<std::vector<std::vector<std::int32_t>>>& test_cases) {
-  auto table = allocate_run_table(static_cast<std::int32_t>(test_cases.size()));
-  for (std::size_t t = 0; t < test_cases.size(); ++t) {
-    run_set& set = (*table)[static_cast<std::int32_t>(t)];
-    for (const auto& run : test_cases[t]) {
-      start_run(set);
-      for (const std::int32_t k : run) append_key(set, k);
-    }
-  }
+  const run_table table = testing::table_of(test_cases);
   output out;
-  print_listing(out, *table);
+  print_listing(out, table);
   return out.text();
 }
 

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "run_table_builder.h"
+
 namespace runcheck {
 namespace {
 
@@ -16,19 +18,12 @@ struct checked {
 };
 
 checked check(const std::vector<runs>& expected, std::string_view run_file) {
-  auto table = allocate_run_table(static_cast<std::int32_t>(expected.size()));
-  for (std::size_t t = 0; t < expected.size(); ++t) {
-    run_set& set = (*table)[static_cast<std::int32_t>(t)];
-    for (const auto& run : expected[t]) {
-      start_run(set);
-      for (const std::int32_t k : run) append_key(set, k);
-    }
-  }
+  const run_table table = testing::table_of(expected);
   text_reader file = text_reader::from_memory(run_file);
   key_line line;
   output out;
   checked c;
-  c.result = check_run_file(file, *table, line, out);
+  c.result = check_run_file(file, table, line, out);
   c.printed = out.text();
   return c;
 }
