@@ -54,12 +54,14 @@ def split_first_count(listing):
     return listing[:first_line_end], listing[first_line_end:pos], listing[pos:]
 
 
-def make(binary, out_dir, name, cases, run_file=None):
-    """Writes one workload; run_file(listing) gives the run file's bytes."""
+def make(binary, out_dir, name, cases, run_file=None, listing=None):
+    """Writes one workload; run_file(listing) gives the run file's bytes.
+    The listing is cut out of the binary's output unless it is given."""
     folder = os.path.join(out_dir, name)
     os.makedirs(folder, exist_ok=True)
     write(os.path.join(folder, "replacement_input.txt"), test_case_file(cases))
-    listing = expected_listing(binary, folder)
+    if listing is None:
+        listing = expected_listing(binary, folder)
     data = listing if run_file is None else run_file(listing)
     write(os.path.join(folder, "replacement_output.txt"), data)
     print(f"  {name}: {len(cases)} test cases, run file {len(data) / 1e6:.1f} MB")
@@ -120,6 +122,27 @@ def main():
 
     make(binary, out_dir, "E_B_2147483647_runs", ones_600, announce_max)
     make(binary, out_dir, "F_B_million_blank_lines", ones_600, blank_lines)
+
+    # Scale. S1: 1,000,000 test cases of one key each, with the run file
+    # equal to the listing (written here: a count of 1 and the key).
+    one_key = [[rng.randint(0, 32767)] for _ in range(1000000)]
+    make(binary, out_dir, "S1_million_one_key", one_key,
+         listing=b"".join(b"1\n%d\n" % keys[0] for keys in one_key))
+    # S2: 100,000 test cases holding only the key -3: 251 empty runs and 250
+    # melt messages each. The run file is the listing (out of step after
+    # the first test case, whose count read skips its empty run lines).
+    make(binary, out_dir, "S2_100000_only_minus_3", [[-3]] * 100000,
+         listing=(b"251\n" + b"\n" * 251) * 100000)
+    # S3: the example test cases, with a run file announcing 2147483647 runs
+    # for the first.
+    example = [[9, 8, 7, 6, 5, 4, 3, 2, 1, 0], [30, 10, 20]]
+    make(binary, out_dir, "S3_2147483647_runs", example,
+         lambda listing: b"2147483647\n" + listing.split(b"\n", 1)[1])
+
+    # For callgrind (bench/run.sh --callgrind), small enough to run under it:
+    # 1,000 test cases of 300 random keys and of 600 equal keys.
+    make(binary, out_dir, "X_callgrind_random_300", random_300[:1000])
+    make(binary, out_dir, "X_callgrind_equal_600", ones_600[:1000])
 
 
 if __name__ == "__main__":

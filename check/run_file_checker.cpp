@@ -8,7 +8,7 @@ namespace {
 
 // Compares one run line with the expected keys; gives the first position
 // that differs or that the line does not fill, or -1 when all match.
-std::int64_t first_difference(std::span<const std::int32_t> expected,
+std::int64_t first_difference(std::span<const std::int16_t> expected,
                               std::span<const std::int32_t> got) {
   const std::size_t common = std::min(expected.size(), got.size());
   const auto mismatch = std::mismatch(
@@ -29,7 +29,6 @@ bool check_test_case(text_reader& file, const run_set& expected, std::int32_t t,
   }
   for (std::int64_t r = 0; r < num_runs; ++r) {
     if (r >= expected.run_count && file.at_end()) break;
-    prefetch_run(expected, r + 1);
     scan_key_line(file, line);
     if (first_difference(run_keys(expected, r + 1), line.view()) >= 0) {
       out.put("run ").put_int(r).put(" is wrong\n");
@@ -46,7 +45,6 @@ check_result check_run_file(text_reader& file, const run_table& table, key_line&
                             output& out) {
   check_result result;
   for (std::int32_t t = 0; t < table.size(); ++t) {
-    if (t + 1 < table.size()) prefetch_run_set(table[t + 1]);
     if (check_test_case(file, table[t], t, line, out)) ++result.passed;
   }
   result.all_passed = (result.passed == table.size());

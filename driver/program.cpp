@@ -53,11 +53,9 @@ void run_phases(const program_files& files, output& out) {
     out.put("num_test_cases is less than 0.\n");
     return;
   }
-  std::optional<run_table> table = allocate_run_table(num_test_cases);
-  if (!table) {
-    out.put("Not enough memory for ").put_int(num_test_cases).put(" test cases.\n");
-    return;
-  }
+  // The table grows as test cases are generated; it is not sized from
+  // num_test_cases, which may announce far more than the file holds.
+  run_table table;
 
   for (std::int32_t t = 0; t < num_test_cases; ++t) {
     reset_records(buffer);
@@ -76,13 +74,19 @@ void run_phases(const program_files& files, output& out) {
           .put(".\n");
       return;
     }
-    print_generation_messages(out, generate_runs(tc.keys, buffer, (*table)[t]));
+    std::optional<run_set> set = table.open_test_case();
+    if (!set) {
+      out.put("Not enough memory at test case ").put_int(std::int64_t{t} + 1).put(".\n");
+      return;
+    }
+    print_generation_messages(out, generate_runs(tc.keys, buffer, *set));
+    table.close_test_case(*set);
   }
   input.reset();
 
   out.put("=========================> finished\n");
   out.put("=========================> Output File should be..\n");
-  print_listing(out, *table);
+  print_listing(out, table);
   out.put("<===============================================\n");
   out.put("\n\n");
 
@@ -94,7 +98,7 @@ void run_phases(const program_files& files, output& out) {
     out.put("Your File CANNOT PASS the TEST\n");
     return;
   }
-  check_run_file(*runs, *table, *line, out);
+  check_run_file(*runs, table, *line, out);
   out.put("<===============================================\n");
 }
 

@@ -16,7 +16,7 @@
 // first run is empty followed by another test case (its count read skips
 // the empty run lines).
 //
-// The run table's size follows the file's first count. The program's own
+// The run table grows with the test cases generated. The program's own
 // "Not enough memory" path must be reachable, so allocations above 1 GiB
 // fail softly (max_allocation_size_mb below; fuzz/run.sh raises
 // -malloc_limit_mb above it), rather than being a finding.

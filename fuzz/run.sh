@@ -31,8 +31,8 @@ for target in "${targets[@]}"; do
   mkdir -p "$work/corpus" "$work/artifacts"
   rm -rf "$work/seeds"
   "$root/fuzz/seed_corpus.sh" "$target" "$work/seeds"
-  # The program's run table follows the first count of the test-case file:
-  # the target makes allocations above 1 GiB fail softly (so the program
+  # The program's run table grows with the test cases it generates: the
+  # target makes allocations above 1 GiB fail softly (so the program
   # meets its own "Not enough memory" path), and the fuzzer's own limits sit
   # above that.
   options=(

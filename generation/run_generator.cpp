@@ -1,6 +1,40 @@
 #include "generation/run_generator.h"
 
+#include <algorithm>
+
 namespace runcheck {
+
+namespace {
+
+// The passes work on the buffer coded as one 64-bit value per slot: key * 8
+// + slot index, plus a state offset. The offsets order the states so that the
+// smallest value of the five answers a pass: a candidate below key_ceiling
+// (offset 0) is the one find_min_record would choose, the smallest key with
+// the lowest index among equal keys; failing one, a candidate at or above
+// key_ceiling means the buffer is not wholly frozen; failing that, a frozen
+// slot means it is; only empty slots (and slots not in use) mean neither.
+constexpr std::int64_t at_ceiling = std::int64_t{1} << 40;
+constexpr std::int64_t frozen_slot = std::int64_t{1} << 50;
+constexpr std::int64_t empty_slot = std::int64_t{1} << 60;
+constexpr std::int64_t not_in_use = std::int64_t{1} << 62;
+
+std::int64_t candidate(std::int32_t key, int slot) {
+  const std::int64_t code = std::int64_t{key} * 8 + slot;
+  return key < key_ceiling ? code : code + at_ceiling;
+}
+
+// A code lies within 2^35 of its state's offset, and the offsets lie far
+// apart: a code is in a state at or above an offset when it reaches half of it.
+bool at_or_above(std::int64_t code, std::int64_t offset) { return code >= offset / 2; }
+
+std::int64_t offset_of(std::int64_t code) {
+  for (const std::int64_t offset : {not_in_use, empty_slot, frozen_slot, at_ceiling}) {
+    if (at_or_above(code, offset)) return offset;
+  }
+  return 0;
+}
+
+}  // namespace
 
 void reset_records(record_buffer& buffer) {
   buffer.buffer_size = buffer_capacity;
@@ -10,41 +44,44 @@ void reset_records(record_buffer& buffer) {
 generation_result generate_runs(std::span<const std::int32_t> keys, record_buffer& buffer,
                                 run_set& set) {
   generation_result result;
-  const auto num_keys = static_cast<std::int64_t>(keys.size());
-  if (num_keys < buffer.buffer_size) buffer.buffer_size = static_cast<int>(num_keys);
+  if (keys.size() < static_cast<std::size_t>(buffer.buffer_size)) {
+    buffer.buffer_size = static_cast<int>(keys.size());
+  }
+  const int size = buffer.buffer_size;
 
-  const std::span<record> slots = buffer.in_use();
-  for (std::size_t i = 0; i < slots.size(); ++i) slots[i] = record{keys[i], 0, 0};
-  std::int64_t read_count = buffer.buffer_size;
-  std::int64_t write_count = 0;
+  std::int64_t code[buffer_capacity] = {not_in_use, not_in_use, not_in_use, not_in_use, not_in_use};
+  for (int i = 0; i < size; ++i) code[i] = candidate(keys[static_cast<std::size_t>(i)], i);
+  const std::int32_t* next_key = keys.data() + size;
+  const std::int32_t* const keys_end = keys.data() + keys.size();
 
+  // Keys go straight to the room behind `set`; a run's end is recorded when
+  // the next run opens and when the passes end.
+  std::int16_t* const first_key = set.keys;
+  std::int16_t* out = first_key;
   std::int32_t last_key = -1;
-  // The block is zeroed, so this store changes nothing; it makes the first
-  // access to the block's first page a write. Were it the read in start_run,
-  // the page would first be mapped to the shared zero page and the write
-  // after it would fault a second time.
-  set.run_count = 0;
   start_run(set);
 
   for (int pass = 0; pass < step_budget; ++pass) {
-    const int i = find_min_record(slots);
-    if (i >= 0) {
-      record& slot = slots[static_cast<std::size_t>(i)];
-      if (slot.key < last_key) {
-        slot.frozen = 1;
+    std::int64_t best = code[0];
+    for (int i = 1; i < buffer_capacity; ++i) best = std::min(best, code[i]);
+    const auto i = static_cast<int>(best & 7);
+    if (!at_or_above(best, at_ceiling)) {
+      const auto key = static_cast<std::int32_t>(best >> 3);
+      if (key < last_key) {
+        code[i] = best + frozen_slot;
         continue;
       }
-      append_key(set, slot.key);
-      ++write_count;
-      slot.written = 1;
-      last_key = slot.key;
-      if (read_count < num_keys) {
-        slot = record{keys[static_cast<std::size_t>(read_count)], 0, 0};
-        ++read_count;
-      }
-    } else if (all_frozen(slots)) {
+      // -1 <= key < key_ceiling here, so it fits in 16 bits.
+      *out++ = static_cast<std::int16_t>(key);
+      last_key = key;
+      code[i] = next_key != keys_end ? candidate(*next_key++, i) : best + empty_slot;
+    } else if (at_or_above(best, frozen_slot) && !at_or_above(best, empty_slot)) {
+      // Wholly frozen: no candidate left, and at least one slot frozen.
       ++result.melts;
-      melt_records(slots);
+      for (std::int64_t& c : code) {
+        if (offset_of(c) == frozen_slot) c -= frozen_slot;
+      }
+      set.run_end[set.run_count] = static_cast<std::uint16_t>(out - first_key);
       start_run(set);
       last_key = -1;
     } else {
@@ -52,8 +89,17 @@ generation_result generate_runs(std::span<const std::int32_t> keys, record_buffe
       break;
     }
   }
-  result.read_count = static_cast<std::int32_t>(read_count);
-  result.write_count = static_cast<std::int32_t>(write_count);
+  set.run_end[set.run_count] = static_cast<std::uint16_t>(out - first_key);
+
+  for (int i = 0; i < size; ++i) {
+    const std::int64_t offset = offset_of(code[i]);
+    buffer.slots[static_cast<std::size_t>(i)] =
+        record{static_cast<std::int32_t>((code[i] - offset) >> 3),
+               static_cast<std::uint8_t>(offset == frozen_slot),
+               static_cast<std::uint8_t>(offset == empty_slot)};
+  }
+  result.read_count = static_cast<std::int32_t>(next_key - keys.data());
+  result.write_count = static_cast<std::int32_t>(out - first_key);
   return result;
 }
 

@@ -32,7 +32,9 @@ struct generation_result {
 void reset_records(record_buffer& buffer);
 
 // Generates the runs of `keys` (num_keys of them, at least 1) into `set`,
-// which must be zeroed. Expects the buffer as reset_records left it.
+// which must hold no run and have room for a test case's worst case, as
+// run_table::open_test_case gives it. Expects the buffer as reset_records
+// left it, and leaves in it the slots as the last pass left them.
 generation_result generate_runs(std::span<const std::int32_t> keys, record_buffer& buffer,
                                 run_set& set);
 

@@ -1,6 +1,8 @@
 #include "input/reading.h"
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <string_view>
 
@@ -49,6 +51,75 @@ void skip_space(text_reader& file) {
   }
 }
 
+// The common token, one to seven digits followed by a space or a line feed,
+// read eight bytes at a time. `p` must have eight readable bytes. Gives the
+// number of digits and their value, or 0 digits when the token does not
+// start so (no digit, or eight digits in a row): the general path reads it.
+struct short_token {
+  int digits = 0;
+  std::uint32_t value = 0;
+};
+
+short_token read_short_token(const char* p) {
+  if constexpr (std::endian::native != std::endian::little) {
+    return {};
+  } else {
+    std::uint64_t word = 0;
+    std::memcpy(&word, p, sizeof word);
+    // Byte by byte, a digit less '0' is 0..9: neither that value nor that
+    // value plus 0x76 has its top bit set, while any other byte gives one or
+    // the other. A borrow or carry between bytes starts at a byte that is
+    // not a digit and only reaches the bytes after it, past the token.
+    const std::uint64_t values = word - 0x3030303030303030;
+    const std::uint64_t not_digit = (values | (values + 0x7676767676767676)) & 0x8080808080808080;
+    const int digits = std::countr_zero(not_digit) / 8;
+    if (digits == 0 || digits == 8) return {};
+    // The digits' values moved to the top bytes, with zero bytes before them
+    // as leading zeros, then combined in pairs, fours and eights.
+    std::uint64_t v = values << (8 * (8 - digits));
+    v = v * 10 + (v >> 8);
+    v = (((v & 0x000000FF000000FF) * (100 + (1000000ULL << 32))) +
+         (((v >> 16) & 0x000000FF000000FF) * (1 + (10000ULL << 32)))) >>
+        32;
+    return {digits, static_cast<std::uint32_t>(v)};
+  }
+}
+
+// Reads short tokens and the spaces between them from `p` on while eight
+// bytes are left before `limit`; gives where it stopped: at the first other
+// token, at `limit`'s last eight bytes, or after the line feed that ends a
+// token (then `line_break_read` is set).
+const char* read_short_tokens(const char* p, const char* limit, key_line& line,
+                              bool& line_break_read) {
+  std::size_t count = line.count;
+  const char* const last_word = limit - 8;
+  while (p <= last_word) {
+    if (*p == ' ') {
+      ++p;
+      continue;
+    }
+    // A single digit and a space, as in a run of equal small keys, is read
+    // whole before the eight-byte test.
+    const unsigned first = static_cast<unsigned char>(*p) - unsigned{'0'};
+    if (first < 10 && p[1] == ' ') {
+      line.numbers[count++] = static_cast<std::int32_t>(first);
+      p += 2;
+      continue;
+    }
+    const short_token token = read_short_token(p);
+    const char end = p[token.digits];
+    if (token.digits == 0 || (end != ' ' && end != '\n')) break;
+    line.numbers[count++] = static_cast<std::int32_t>(token.value);
+    p += token.digits + 1;
+    if (end == '\n') {
+      line_break_read = true;
+      break;
+    }
+  }
+  line.count = count;
+  return p;
+}
+
 }  // namespace
 
 std::int32_t scan_count(text_reader& file) {
@@ -76,8 +147,10 @@ void scan_key_line(text_reader& file, key_line& line) {
   // The line is tokenised in place in the reader's block, so it is never
   // copied. Each token goes through the phases of atoi: leading white space,
   // an optional sign, digits, then everything else ignored up to the next
-  // space. Runs of spaces and of digits, the bulk of a key line, have loops
-  // of their own; every other character takes one step of the phases.
+  // space. The bulk of a key line, short digit tokens ended by a space or
+  // the line feed, is read eight bytes at a time; runs of spaces and of
+  // digits have loops of their own; every other character takes one step of
+  // the phases.
   enum class phase { between, leading, sign_seen, digits, ignored };
   phase state = phase::between;
   saturating_number number;
@@ -105,6 +178,8 @@ void scan_key_line(text_reader& file, key_line& line) {
     std::size_t folded = 0;
     while (p < limit) {
       if (state == phase::between) {
+        p = read_short_tokens(p, limit, line, line_break_read);
+        if (line_break_read) break;
         while (p < limit && *p == ' ') ++p;
         if (p == limit) break;
         if (is_digit(*p)) {  // the common token start: a digit

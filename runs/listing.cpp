@@ -1,33 +1,75 @@
 #include "runs/listing.h"
 
-#include <charconv>
+#include <array>
+#include <cstring>
 
 namespace runcheck {
 
+namespace {
+
+// Every key the table holds, -1 to 32767, formatted ahead: entry k + 1
+// holds the key's decimal text followed by a space, and the length of that
+// text, space included. A key then costs one 8-byte copy and an add.
+struct key_text {
+  char text[7];
+  std::uint8_t length;
+};
+static_assert(sizeof(key_text) == 8);
+
+// Built by counting up in decimal from -1, so that it stays within what a
+// compiler evaluates at compile time.
+constexpr std::size_t key_text_count = 32769;
+
+constexpr std::array<key_text, key_text_count> make_key_texts() {
+  std::array<key_text, key_text_count> table{};
+  table[0] = key_text{{'-', '1', ' '}, 3};
+  char digits[5] = {'0'};  // most significant first
+  int count = 1;
+  for (std::size_t entry = 1; entry != key_text_count; ++entry) {
+    key_text& text = table[entry];
+    for (int i = 0; i < count; ++i) text.text[i] = digits[i];
+    text.text[count] = ' ';
+    text.length = static_cast<std::uint8_t>(count + 1);
+    // Adds 1 to the digits.
+    int i = count - 1;
+    while (i >= 0 && digits[i] == '9') digits[i--] = '0';
+    if (i >= 0) {
+      ++digits[i];
+    } else {
+      for (int j = count; j > 0; --j) digits[j] = digits[j - 1];
+      digits[0] = '1';
+      ++count;
+    }
+  }
+  return table;
+}
+
+constexpr std::array<key_text, key_text_count> key_texts = make_key_texts();
+
+}  // namespace
+
 void print_run_set(output& out, const run_set& set) {
   out.put_int(set.run_count).put('\n');
-  // A run line is at most 500 keys of 11 characters and their separators;
-  // it is formatted whole and handed to the writer in one piece.
-  char line[max_run_keys * 12 + 1];
+  // A run line is at most 500 keys of 6 characters with their spaces; it is
+  // formatted whole, with 8 bytes of slack for the last store, and handed
+  // to the writer in one piece.
+  char line[max_run_keys * 6 + 8];
   for (std::int64_t r = 1; r <= set.run_count; ++r) {
-    // Each run line starts with a cache miss on its keys; the next run's
-    // are asked for while this one is formatted.
-    prefetch_run(set, r + 1);
     char* p = line;
-    for (const std::int32_t key : run_keys(set, r)) {
-      if (p != line) *p++ = ' ';
-      p = std::to_chars(p, line + sizeof line, key).ptr;
+    for (const std::int16_t key : run_keys(set, r)) {
+      const key_text& entry = key_texts[static_cast<std::size_t>(key + 1)];
+      std::memcpy(p, &entry, sizeof entry);
+      p += entry.length;
     }
+    // The last key's space becomes the line break; an empty run is one.
+    if (p != line) --p;
     *p++ = '\n';
     out.put(std::string_view(line, static_cast<std::size_t>(p - line)));
   }
 }
 
 void print_listing(output& out, const run_table& table) {
-  for (std::int32_t t = 0; t < table.size(); ++t) {
-    if (t + 1 < table.size()) prefetch_run_set(table[t + 1]);
-    print_run_set(out, table[t]);
-  }
+  for (std::int32_t t = 0; t < table.size(); ++t) print_run_set(out, table[t]);
 }
 
 }  // namespace runcheck

@@ -1,49 +1,31 @@
 #include "runs/run_table.h"
 
-#include <cstdlib>
-
-#if defined(__linux__)
-#include <sys/mman.h>
-#include <unistd.h>
-#endif
-
 namespace runcheck {
 
-void run_table::release::operator()(run_set* p) const { std::free(p); }
-
-namespace {
-
-// Huge pages would make every touched 4 KiB page cost 2 MiB of memory, so the
-// table asks for small pages where the system would otherwise use huge ones.
-void keep_small_pages([[maybe_unused]] void* p, [[maybe_unused]] std::size_t bytes) {
-#if defined(__linux__) && defined(MADV_NOHUGEPAGE)
-  const long page = ::sysconf(_SC_PAGESIZE);
-  if (page <= 0) return;
-  const auto mask = static_cast<std::uintptr_t>(page) - 1;
-  const auto first = (reinterpret_cast<std::uintptr_t>(p) + mask) & ~mask;
-  const auto last = (reinterpret_cast<std::uintptr_t>(p) + bytes) & ~mask;
-  if (last > first) {
-    // NOLINTNEXTLINE(performance-no-int-to-ptr): page rounding is integer arithmetic
-    ::madvise(reinterpret_cast<void*>(first), last - first, MADV_NOHUGEPAGE);
+std::optional<run_set> run_table::open_test_case() {
+  // The run ends hold one leading 0 besides one value per run.
+  if (!starts_.reserve_more(2) || !ends_.reserve_more(max_runs + 1) ||
+      !keys_.reserve_more(max_run_keys)) {
+    return std::nullopt;
   }
-#endif
+  if (starts_.size() == 0) {
+    starts_.data()[0] = test_case_start{};
+    starts_.resize_within_room(1);
+  }
+  run_set set;
+  set.run_end = ends_.data() + ends_.size();
+  set.run_end[0] = 0;
+  set.keys = keys_.data() + keys_.size();
+  return set;
 }
 
-}  // namespace
-
-std::optional<run_table> allocate_run_table(std::int32_t num_test_cases) {
-  if (num_test_cases < 0) return std::nullopt;
-  run_table table;
-  table.size_ = num_test_cases;
-  if (num_test_cases == 0) return table;
-  // calloc, not a value-initialising new: the pages come zeroed from the
-  // system and are not written here.
-  const auto count = static_cast<std::size_t>(num_test_cases);
-  void* memory = std::calloc(count, sizeof(run_set));
-  if (memory == nullptr) return std::nullopt;
-  keep_small_pages(memory, count * sizeof(run_set));
-  table.sets_.reset(static_cast<run_set*>(memory));
-  return table;
+void run_table::close_test_case(const run_set& set) {
+  const std::size_t end_count = ends_.size() + static_cast<std::size_t>(set.run_count) + 1;
+  const std::size_t key_count = keys_.size() + set.run_end[set.run_count];
+  ends_.resize_within_room(end_count);
+  keys_.resize_within_room(key_count);
+  starts_.data()[starts_.size()] = test_case_start{end_count, key_count};
+  starts_.resize_within_room(starts_.size() + 1);
 }
 
 }  // namespace runcheck

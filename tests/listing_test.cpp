@@ -28,9 +28,9 @@ TEST(listing, format) {
        "2\n5 6 7 8 9\n0 1 2 3 4\n1\n10 20 30\n"},
       {"one key", {{{42}}}, "1\n42\n"},
       {"empty run", {{{}, {}}}, "2\n\n\n"},
-      {"negative and extreme keys",
-       {{{-2147483647 - 1, -1, 0, 32767, 2147483647}}},
-       "1\n-2147483648 -1 0 32767 2147483647\n"},
+      {"keys at both ends of the range and between",
+       {{{-1, 0, 9, 10, 99, 100, 999, 1000, 9999, 10000, 32767}}},
+       "1\n-1 0 9 10 99 100 999 1000 9999 10000 32767\n"},
       {"no test cases", {}, ""},
   };
   for (const row& r : rows) {
@@ -40,11 +40,27 @@ TEST(listing, format) {
 }
 
 TEST(listing, full_run_of_widest_keys) {
-  std::vector<std::int32_t> run(max_run_keys, -2147483647 - 1);
+  std::vector<std::int32_t> run(max_run_keys, 32767);
   std::string want = "1\n";
-  for (int i = 0; i < max_run_keys; ++i) want += (i ? " -2147483648" : "-2147483648");
+  for (int i = 0; i < max_run_keys; ++i) want += (i ? " 32767" : "32767");
   want += "\n";
   EXPECT_EQ(want, listing_of({{run}}));
+}
+
+TEST(listing, every_key_of_the_range) {
+  std::vector<testing::run_list> test_cases;
+  test_cases.reserve(32769 / max_run_keys + 1);
+  std::string want;
+  for (std::int32_t k = -1; k <= 32767; k += max_run_keys) {
+    std::vector<std::int32_t> run;
+    run.reserve(max_run_keys);
+    for (std::int32_t key = k; key < k + max_run_keys && key <= 32767; ++key) run.push_back(key);
+    want += "1\n";
+    for (const std::int32_t key : run) want += std::to_string(key) + " ";
+    want.back() = '\n';
+    test_cases.push_back({run});
+  }
+  EXPECT_EQ(want, listing_of(test_cases));
 }
 
 }  // namespace

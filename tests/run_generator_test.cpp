@@ -15,8 +15,8 @@ struct generated {
 };
 
 generated generate(const std::vector<std::int32_t>& keys) {
-  auto table = allocate_run_table(1);
-  run_set& set = (*table)[0];
+  run_table table;
+  run_set set = *table.open_test_case();
   record_buffer buffer;
   reset_records(buffer);
   generated g;
@@ -141,16 +141,18 @@ TEST(generate_runs, keys_below_minus_one_melt_into_empty_runs) {
 
 TEST(generate_runs, buffer_is_reused_across_test_cases) {
   // A short test case after a long one must not see the old slots.
-  auto table = allocate_run_table(2);
+  run_table table;
   record_buffer buffer;
   reset_records(buffer);
-  generate_runs(std::vector<std::int32_t>{9, 8, 7, 6, 5, 4, 3}, buffer, (*table)[0]);
+  run_set first = *table.open_test_case();
+  generate_runs(std::vector<std::int32_t>{9, 8, 7, 6, 5, 4, 3}, buffer, first);
+  table.close_test_case(first);
   reset_records(buffer);
-  const generation_result second =
-      generate_runs(std::vector<std::int32_t>{2, 1}, buffer, (*table)[1]);
+  run_set set = *table.open_test_case();
+  const generation_result second = generate_runs(std::vector<std::int32_t>{2, 1}, buffer, set);
   EXPECT_EQ(2, buffer.buffer_size);
-  EXPECT_EQ(1, (*table)[1].run_count);
-  const auto keys = run_keys((*table)[1], 1);
+  EXPECT_EQ(1, set.run_count);
+  const auto keys = run_keys(set, 1);
   EXPECT_EQ((std::vector<std::int32_t>{1, 2}), std::vector<std::int32_t>(keys.begin(), keys.end()));
   EXPECT_EQ(2, second.write_count);
 }
