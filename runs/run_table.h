@@ -8,6 +8,8 @@
 #include <optional>
 #include <span>
 
+#include "platform/prefetch.h"
+
 namespace runcheck {
 
 inline constexpr int max_runs = 500;
@@ -61,12 +63,12 @@ inline std::span<const std::int32_t> run_keys(const run_set& set, std::int64_t r
 // run. Only the address is computed: the lengths are not read, and a prefetch
 // of a page never written is dropped without touching it.
 inline void prefetch_run(const run_set& set, std::int64_t r) {
-  if (r >= 1 && r <= max_runs) __builtin_prefetch(set.run_keys[r - 1]);
+  if (r >= 1 && r <= max_runs) prefetch(set.run_keys[r - 1]);
 }
 
 // Hints that the block's count, lengths and first run will be read soon.
 inline void prefetch_run_set(const run_set& set) {
-  __builtin_prefetch(&set.run_count);
+  prefetch(&set.run_count);
   prefetch_run(set, 1);
 }
 
