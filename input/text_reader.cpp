@@ -10,8 +10,9 @@ constexpr std::string_view byte_order_mark = "\xEF\xBB\xBF";
 }  // namespace
 
 text_reader text_reader::from_memory(std::string_view text) {
-  if (text.starts_with(byte_order_mark)) text.remove_prefix(byte_order_mark.size());
-  return text_reader(text.data(), text.data() + text.size());
+  text_reader reader(text.data(), text.data() + text.size());
+  if (text.starts_with(byte_order_mark)) reader.consume(byte_order_mark.size());
+  return reader;
 }
 
 text_reader text_reader::from_descriptor(int fd) {
