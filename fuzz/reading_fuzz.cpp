@@ -1,7 +1,8 @@
 // Fuzz target for the two reading rules: a differential check of
 // scan_count and scan_key_line against a plain reference of the same rules
-// (fold CRLF, then a strtol-based "%d\n" read, and a line read of at most
-// 1999 characters cut at spaces and converted as atoi would, saturating).
+// (drop a leading byte order mark, fold CRLF, then a strtol-based "%d\n"
+// read, and a line read of at most 1999 characters cut at spaces and
+// converted as atoi would, saturating).
 //
 // Input: byte 0 picks the reads, bit i (cycled) for read i: 0 a count read,
 // 1 a key-line read. Byte 1 picks the source, from its bits 0-1:
@@ -164,7 +165,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   FUZZ_CHECK(file.has_value());
 
-  reference_reader ref{fold_crlf(bytes)};
+  // A byte order mark is skipped only as the very first bytes of the source.
+  std::string_view unmarked = bytes;
+  if (unmarked.starts_with("\xEF\xBB\xBF")) unmarked.remove_prefix(3);
+  reference_reader ref{fold_crlf(unmarked)};
   key_line line;
   // A count read that meets no number consumes nothing, so the number of
   // reads is bounded rather than run until the end.

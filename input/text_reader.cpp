@@ -1,77 +1,77 @@
 #include "input/text_reader.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 #include <utility>
 
 namespace runcheck {
 
 namespace {
 constexpr std::size_t block_size = std::size_t{64} * 1024;
-}
+constexpr std::string_view byte_order_mark = "\xEF\xBB\xBF";
+}  // namespace
 
 text_reader text_reader::from_memory(std::string_view text) {
-  return text_reader(text.data(), text.data() + text.size());
+  text_reader reader(text.data(), text.data() + text.size());
+  if (text.starts_with(byte_order_mark)) reader.consume(byte_order_mark.size());
+  return reader;
 }
 
-text_reader text_reader::from_descriptor(int fd) { return text_reader(fd); }
+text_reader text_reader::from_descriptor(int fd) {
+  return text_reader(platform::adopt_descriptor(fd));
+}
 
-text_reader::text_reader(int fd) : fd_(fd), block_(new char[block_size]) {
+text_reader::text_reader(platform::file_handle file) : file_(file), block_(new char[block_size]) {
   pos_ = end_ = block_.get();
 }
 
 text_reader::text_reader(const char* begin, const char* end) : pos_(begin), end_(end), eof_(true) {}
 
 text_reader::text_reader(text_reader&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)),
+    : file_(std::exchange(other.file_, platform::file_handle::none)),
       block_(std::move(other.block_)),
       pos_(std::exchange(other.pos_, nullptr)),
       end_(std::exchange(other.end_, nullptr)),
       carry_cr_(other.carry_cr_),
-      eof_(other.eof_) {}
+      eof_(other.eof_),
+      at_start_(other.at_start_) {}
 
 text_reader& text_reader::operator=(text_reader&& other) noexcept {
   if (this != &other) {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = std::exchange(other.fd_, -1);
+    platform::close_file(file_);
+    file_ = std::exchange(other.file_, platform::file_handle::none);
     block_ = std::move(other.block_);
     pos_ = std::exchange(other.pos_, nullptr);
     end_ = std::exchange(other.end_, nullptr);
     carry_cr_ = other.carry_cr_;
     eof_ = other.eof_;
+    at_start_ = other.at_start_;
   }
   return *this;
 }
 
-text_reader::~text_reader() {
-  if (fd_ >= 0) ::close(fd_);
-}
+text_reader::~text_reader() { platform::close_file(file_); }
 
 // Called only when the block is used up. Reads the next block; a carriage
 // return at its very end is held back until the byte after it is known, so
-// fold() never has to look past the block.
+// fold() never has to look past the block. The first block is read until it
+// is sure whether the file starts with a byte order mark, which is then
+// consumed like any read bytes.
 bool text_reader::refill() {
-  if (eof_ || fd_ < 0) return false;
+  if (eof_ || file_ == platform::file_handle::none) return false;
   char* const base = block_.get();
   std::size_t have = 0;
   if (carry_cr_) {
     base[have++] = '\r';
     carry_cr_ = false;
   }
-  while (have < 2 && !eof_) {
-    const ssize_t n = ::read(fd_, base + have, block_size - have);
-    if (n > 0) {
-      have += static_cast<std::size_t>(n);
-      if (base[have - 1] != '\r') break;
-    } else if (n < 0 && errno == EINTR) {
-      continue;
-    } else {
-      eof_ = true;  // end of file, or a read error
-    }
+  const auto needs_more = [&] {
+    if (have == 0 || (have == 1 && base[0] == '\r')) return true;
+    return at_start_ && have < byte_order_mark.size() &&
+           byte_order_mark.starts_with(std::string_view(base, have));
+  };
+  while (!eof_ && needs_more()) {
+    const std::size_t n = platform::read_block(file_, base + have, block_size - have);
+    if (n == 0) eof_ = true;  // end of file, or a read error
+    have += n;
   }
   if (!eof_ && have > 0 && base[have - 1] == '\r') {
     carry_cr_ = true;
@@ -79,25 +79,20 @@ bool text_reader::refill() {
   }
   pos_ = base;
   end_ = base + have;
-  return have > 0;
+  if (at_start_) {
+    at_start_ = false;
+    if (std::string_view(base, have).starts_with(byte_order_mark)) {
+      pos_ += byte_order_mark.size();
+      if (pos_ == end_) return refill();
+    }
+  }
+  return pos_ != end_;
 }
 
 std::optional<text_reader> open_text_file(const char* path) {
-  // Only a regular file has an end that is sure to come: a directory cannot
-  // be read, a FIFO may block forever and a device may never end. O_NONBLOCK
-  // keeps the open itself from waiting for a FIFO's writer; it does not
-  // change how a regular file reads.
-  int fd = -1;
-  do {
-    fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  } while (fd < 0 && errno == EINTR);
-  if (fd < 0) return std::nullopt;
-  struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    return std::nullopt;
-  }
-  return text_reader(fd);
+  const platform::file_handle file = platform::open_regular_file(path);
+  if (file == platform::file_handle::none) return std::nullopt;
+  return text_reader(file);
 }
 
 }  // namespace runcheck

@@ -5,13 +5,17 @@
 // bounded whatever the size of the file. A carriage return
 // directly before a line feed is dropped, so CRLF and LF line ends read
 // alike; a lone carriage return is an ordinary character, and so are NUL
-// and 0x1A. A read error counts as the end of the file.
+// and 0x1A. A UTF-8 byte order mark (EF BB BF) as the very first three
+// bytes is skipped as if read; anywhere else those bytes are ordinary. A read
+// error counts as the end of the file.
 #pragma once
 
 #include <cstddef>
 #include <memory>
 #include <optional>
 #include <string_view>
+
+#include "platform/platform.h"
 
 namespace runcheck {
 
@@ -64,7 +68,7 @@ class text_reader {
 
  private:
   friend std::optional<text_reader> open_text_file(const char* path);
-  explicit text_reader(int fd);
+  explicit text_reader(platform::file_handle file);
   text_reader(const char* begin, const char* end);
 
   // A block never ends in a carriage return while more bytes may follow
@@ -79,12 +83,13 @@ class text_reader {
 
   bool refill();
 
-  int fd_ = -1;
+  platform::file_handle file_ = platform::file_handle::none;
   std::unique_ptr<char[]> block_;
   const char* pos_ = nullptr;
   const char* end_ = nullptr;
   bool carry_cr_ = false;  // a carriage return held back from the last block
   bool eof_ = false;
+  bool at_start_ = true;  // no block read yet: a byte order mark may come
 };
 
 // Opens `path` read-only. Gives nothing when it cannot be opened or is not a

@@ -2,7 +2,8 @@
 //
 // Text collects in a large buffer and goes out in blocks, so standard output
 // stays fully buffered until flush(). Numbers are formatted with
-// std::to_chars. A write that fails (a closed pipe, a full device) makes the
+// std::to_chars. Each line feed goes out as the platform's line end (CR LF
+// on Windows). A write that fails (a closed pipe, a full device) makes the
 // writer drop everything after it; printing never fails for the caller.
 #pragma once
 
@@ -11,12 +12,14 @@
 #include <string>
 #include <string_view>
 
+#include "platform/platform.h"
+
 namespace runcheck {
 
 class output {
  public:
-  // Writes to file descriptor `fd`.
-  explicit output(int fd);
+  // Writes to `file`, standard output for example.
+  explicit output(platform::file_handle file);
   // Keeps everything in memory; text() gives it back.
   output();
 
@@ -26,13 +29,13 @@ class output {
 
   output& put(std::string_view text) {
     buffer_.append(text);
-    if (buffer_.size() >= flush_threshold && fd_ >= 0) write_out();
+    if (buffer_.size() >= flush_threshold && file_ != platform::file_handle::none) write_out();
     return *this;
   }
 
   output& put(char c) {
     buffer_.push_back(c);
-    if (buffer_.size() >= flush_threshold && fd_ >= 0) write_out();
+    if (buffer_.size() >= flush_threshold && file_ != platform::file_handle::none) write_out();
     return *this;
   }
 
@@ -43,7 +46,7 @@ class output {
     return put(std::string_view(digits, static_cast<std::size_t>(result.ptr - digits)));
   }
 
-  // Sends everything buffered to the file descriptor.
+  // Sends everything buffered to the file.
   void flush();
 
   // What a memory writer holds.
@@ -53,9 +56,11 @@ class output {
   static constexpr std::size_t flush_threshold = 1 << 20;
   void write_out();
 
-  int fd_ = -1;
+  platform::file_handle file_ = platform::file_handle::none;
+  std::string_view line_end_ = "\n";
   bool failed_ = false;
   std::string buffer_;
+  std::string wire_;  // buffer_ with the platform's line ends, where not "\n"
 };
 
 }  // namespace runcheck

@@ -15,14 +15,15 @@ if(NOT status EQUAL 0)
 endif()
 
 set(binary "${prefix}/bin/runcheck")
-set(page "${prefix}/share/man/man1/runcheck.1")
+set(page "${prefix}/share/man/man1/runcheck.1.gz")
 foreach(file IN ITEMS "${binary}" "${page}")
   if(NOT EXISTS "${file}")
     message(FATAL_ERROR "not installed: ${file}\n${log}")
   endif()
 endforeach()
+execute_process(COMMAND gzip -dc "${page}" OUTPUT_FILE "${prefix}/runcheck.1")
 execute_process(
-  COMMAND "${CMAKE_COMMAND}" -E compare_files "${SOURCE_DIR}/docs/runcheck.1" "${page}"
+  COMMAND "${CMAKE_COMMAND}" -E compare_files "${SOURCE_DIR}/docs/runcheck.1" "${prefix}/runcheck.1"
   RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "the installed manual page differs from docs/runcheck.1")

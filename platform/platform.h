@@ -1,0 +1,48 @@
+// platform: what the program needs from the operating system, in its own
+// words. One implementation file per system (platform_posix.cpp,
+// platform_windows.cpp); the build picks one, and nothing else in the
+// program includes a system header.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace runcheck::platform {
+
+// An open file or stream, as the system names it; `none` is no file.
+enum class file_handle : std::intptr_t { none = -1 };
+
+// Opens `path` (UTF-8) read-only without waiting. Gives none when it cannot
+// be opened or is not a regular file on disk: a directory, a named pipe, a
+// device or a console is refused, since only a regular file has an end that
+// is sure to come.
+file_handle open_regular_file(const char* path);
+
+// Takes over the C runtime's file descriptor `fd` (a pipe's reading end,
+// for example); the descriptor is closed, the handle given is the caller's.
+file_handle adopt_descriptor(int fd);
+
+// Reads up to `size` bytes into `data`, waiting for at least one. Gives the
+// number read; 0 at the end of the file and on any error.
+std::size_t read_block(file_handle file, char* data, std::size_t size);
+
+// Closes `file`; none is ignored.
+void close_file(file_handle file);
+
+// The program's standard output.
+file_handle standard_output();
+
+// After this, a reader of standard output that goes away, or a limit on the
+// size of the file it writes to, makes writes fail instead of ending the
+// program.
+void keep_running_when_writes_fail();
+
+// Writes all of `bytes` to `file` as they are. False when a write failed;
+// some of the bytes may have been written.
+bool write_all(file_handle file, std::string_view bytes);
+
+// The line end of the platform's text: "\r\n" on Windows, "\n" elsewhere.
+std::string_view line_end();
+
+}  // namespace runcheck::platform

@@ -1,0 +1,71 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+
+#include "platform/platform.h"
+
+namespace runcheck::platform {
+
+namespace {
+
+int descriptor(file_handle file) { return static_cast<int>(file); }
+file_handle handle(int fd) { return fd < 0 ? file_handle::none : static_cast<file_handle>(fd); }
+
+}  // namespace
+
+file_handle open_regular_file(const char* path) {
+  // O_NONBLOCK keeps the open itself from waiting for a FIFO's writer; it
+  // does not change how a regular file reads.
+  int fd = -1;
+  do {
+    fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) return file_handle::none;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return file_handle::none;
+  }
+  return handle(fd);
+}
+
+file_handle adopt_descriptor(int fd) { return handle(fd); }
+
+std::size_t read_block(file_handle file, char* data, std::size_t size) {
+  for (;;) {
+    const ssize_t n = ::read(descriptor(file), data, size);
+    if (n >= 0) return static_cast<std::size_t>(n);
+    if (errno != EINTR) return 0;
+  }
+}
+
+void close_file(file_handle file) {
+  if (file != file_handle::none) ::close(descriptor(file));
+}
+
+file_handle standard_output() { return handle(STDOUT_FILENO); }
+
+void keep_running_when_writes_fail() {
+  static_cast<void>(std::signal(SIGPIPE, SIG_IGN));
+  static_cast<void>(std::signal(SIGXFSZ, SIG_IGN));
+}
+
+bool write_all(file_handle file, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(descriptor(file), bytes.data(), bytes.size());
+    if (n > 0) {
+      bytes.remove_prefix(static_cast<std::size_t>(n));
+    } else if (n == 0 || errno != EINTR) {
+      return false;
+    }
+  }
+  return true;
+}
+
+std::string_view line_end() { return "\n"; }
+
+
+}  // namespace runcheck::platform
