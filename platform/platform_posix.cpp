@@ -67,5 +67,4 @@ bool write_all(file_handle file, std::string_view bytes) {
 
 std::string_view line_end() { return "\n"; }
 
-
 }  // namespace runcheck::platform
