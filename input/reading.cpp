@@ -51,8 +51,9 @@ void skip_space(text_reader& file) {
 
 }  // namespace
 
-std::int32_t scan_count(text_reader& file) {
+std::int32_t scan_count(text_reader& file, std::int64_t* start) {
   skip_space(file);
+  if (start != nullptr) *start = file.offset();
   saturating_number number;
   std::string_view block = file.buffered();
   if (!block.empty() && (block[0] == '-' || block[0] == '+')) {

@@ -24,13 +24,15 @@ text_reader::text_reader(int fd) : fd_(fd), block_(new char[block_size]) {
   pos_ = end_ = block_.get();
 }
 
-text_reader::text_reader(const char* begin, const char* end) : pos_(begin), end_(end), eof_(true) {}
+text_reader::text_reader(const char* begin, const char* end)
+    : pos_(begin), end_(end), end_offset_(end - begin), eof_(true) {}
 
 text_reader::text_reader(text_reader&& other) noexcept
     : fd_(std::exchange(other.fd_, -1)),
       block_(std::move(other.block_)),
       pos_(std::exchange(other.pos_, nullptr)),
       end_(std::exchange(other.end_, nullptr)),
+      end_offset_(other.end_offset_),
       carry_cr_(other.carry_cr_),
       eof_(other.eof_) {}
 
@@ -41,6 +43,7 @@ text_reader& text_reader::operator=(text_reader&& other) noexcept {
     block_ = std::move(other.block_);
     pos_ = std::exchange(other.pos_, nullptr);
     end_ = std::exchange(other.end_, nullptr);
+    end_offset_ = other.end_offset_;
     carry_cr_ = other.carry_cr_;
     eof_ = other.eof_;
   }
@@ -79,6 +82,7 @@ bool text_reader::refill() {
   }
   pos_ = base;
   end_ = base + have;
+  end_offset_ += static_cast<std::int64_t>(have);
   return have > 0;
 }
 

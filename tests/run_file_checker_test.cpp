@@ -1,4 +1,4 @@
-#include "check/run_file_checker.h"
+#include "check/verdict_printer.h"
 
 #include <gtest/gtest.h>
 
@@ -23,7 +23,7 @@ checked check(const std::vector<runs>& expected, std::string_view run_file) {
   key_line line;
   output out;
   checked c;
-  c.result = check_run_file(file, table, line, out);
+  c.result = print_check(file, table, line, out);
   c.printed = out.text();
   return c;
 }
