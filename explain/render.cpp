@@ -58,20 +58,52 @@ std::int64_t stop_line(const file_report& report) {
   return file.locate(report.stopped->offset).line;
 }
 
+// Length of the valid UTF-8 sequence at the start of `s` (s[0] >= 0x80), or
+// 0 when there is none: no overlong forms, surrogates or values past U+10FFFF.
+std::size_t utf8_sequence(std::string_view s) {
+  const auto lead = static_cast<unsigned char>(s[0]);
+  std::size_t n = 0;
+  std::uint32_t value = 0;
+  if (lead >= 0xc2 && lead <= 0xdf) {
+    n = 2;
+    value = lead & 0x1fU;
+  } else if (lead >= 0xe0 && lead <= 0xef) {
+    n = 3;
+    value = lead & 0x0fU;
+  } else if (lead >= 0xf0 && lead <= 0xf4) {
+    n = 4;
+    value = lead & 0x07U;
+  } else {
+    return 0;
+  }
+  if (s.size() < n) return 0;
+  for (std::size_t k = 1; k < n; ++k) {
+    const auto c = static_cast<unsigned char>(s[k]);
+    if ((c & 0xc0U) != 0x80U) return 0;
+    value = (value << 6U) | (c & 0x3fU);
+  }
+  if (n == 3 && (value < 0x800 || (value >= 0xd800 && value <= 0xdfff))) return 0;
+  if (n == 4 && (value < 0x10000 || value > 0x10ffff)) return 0;
+  return n;
+}
+
 // ---- text ----
 
-// Printable bytes as they stand; a tab, other control bytes and DEL escaped.
+// Printable text as it stands; a tab as \t, and control bytes, DEL and
+// bytes that are not valid UTF-8 as \xNN.
 void put_escaped(output& out, std::string_view text) {
-  for (const char ch : text) {
-    const auto c = static_cast<unsigned char>(ch);
+  for (std::size_t i = 0; i < text.size();) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    const std::size_t n = c >= 0x80 ? utf8_sequence(text.substr(i)) : 1;
     if (c == '\t') {
       out.put("\\t");
-    } else if (c < 0x20 || c == 0x7f) {
+    } else if (c < 0x20 || c == 0x7f || n == 0) {
       constexpr char hex[] = "0123456789abcdef";
       out.put("\\x").put(hex[c >> 4]).put(hex[c & 15]);
     } else {
-      out.put(ch);
+      out.put(text.substr(i, n));
     }
+    i += std::max<std::size_t>(n, 1);
   }
 }
 
@@ -193,35 +225,6 @@ void put_out_of_step_note(output& out, const file_report& report, std::size_t t,
 }
 
 // ---- JSON ----
-
-// Length of the valid UTF-8 sequence at the start of `s` (s[0] >= 0x80), or
-// 0 when there is none: no overlong forms, surrogates or values past U+10FFFF.
-std::size_t utf8_sequence(std::string_view s) {
-  const auto lead = static_cast<unsigned char>(s[0]);
-  std::size_t n = 0;
-  std::uint32_t value = 0;
-  if (lead >= 0xc2 && lead <= 0xdf) {
-    n = 2;
-    value = lead & 0x1fU;
-  } else if (lead >= 0xe0 && lead <= 0xef) {
-    n = 3;
-    value = lead & 0x0fU;
-  } else if (lead >= 0xf0 && lead <= 0xf4) {
-    n = 4;
-    value = lead & 0x07U;
-  } else {
-    return 0;
-  }
-  if (s.size() < n) return 0;
-  for (std::size_t k = 1; k < n; ++k) {
-    const auto c = static_cast<unsigned char>(s[k]);
-    if ((c & 0xc0U) != 0x80U) return 0;
-    value = (value << 6U) | (c & 0x3fU);
-  }
-  if (n == 3 && (value < 0x800 || (value >= 0xd800 && value <= 0xdfff))) return 0;
-  if (n == 4 && (value < 0x10000 || value > 0x10ffff)) return 0;
-  return n;
-}
 
 void put_json_line(output& out, const place& at) {
   if (at.line > 0) {
