@@ -1,10 +1,9 @@
-#include "check/verdict_printer.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "check/verdict_printer.h"
 #include "run_table_builder.h"
 
 namespace runcheck {
