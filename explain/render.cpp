@@ -318,9 +318,9 @@ void print_json(output& out, const file_report& report, const run_table* table) 
   out.put(", \"run_file\": ");
   put_json_string(out, report.run_file);
   constexpr const char* verdicts[] = {"pass", "fail", "stopped"};
-  out.put(", \"verdict\": \"").put(verdicts[report.status()]).put("\"");
+  out.put(R"(, "verdict": ")").put(verdicts[report.status()]).put("\"");
   if (report.stopped) {
-    out.put(", \"stop\": {\"message\": ");
+    out.put(R"(, "stop": {"message": )");
     put_json_string(out, stop_message(report));
     out.put(", \"file\": ");
     put_json_string(out, stop_file(report));
@@ -336,7 +336,7 @@ void print_json(output& out, const file_report& report, const run_table* table) 
   for (std::size_t t = 0; t < report.test_cases.size(); ++t) {
     const test_case_report& tc = report.test_cases[t];
     out.put(t > 0 ? ", " : "").put("{\"test_case\": ").put_int(static_cast<std::int64_t>(t) + 1);
-    out.put(tc.passed ? ", \"verdict\": \"passed\"" : ", \"verdict\": \"failed\"");
+    out.put(tc.passed ? R"(, "verdict": "passed")" : R"(, "verdict": "failed")");
     out.put(", \"count\": ");
     if (count_wrong(tc)) {
       out.put("{\"line\": ");
