@@ -19,37 +19,38 @@ std::int64_t first_difference(std::span<const std::int16_t> expected,
 }
 
 bool check_test_case(text_reader& file, const run_set& expected, std::int32_t t, key_line& line,
-                     output& out) {
-  bool pass = true;
-  out.put("Testing test case ").put_int(std::int64_t{t} + 1).put(".........\n");
-  const std::int32_t num_runs = scan_count(file);
-  if (num_runs != expected.run_count) {
-    out.put("The number of runs in test case ").put_int(std::int64_t{t} + 1).put(" is wrong.\n");
-    pass = false;
-  }
-  for (std::int64_t r = 0; r < num_runs; ++r) {
+                     check_observer& observer) {
+  count_report count{t, expected.run_count, 0, 0};
+  count.found = scan_count(file, &count.offset);
+  observer.count_read(count);
+  bool pass = count.found == count.expected;
+  for (std::int64_t r = 0; r < count.found; ++r) {
     if (r >= expected.run_count && file.at_end()) break;
+    const std::int64_t offset = file.offset();
     scan_key_line(file, line);
-    if (first_difference(run_keys(expected, r + 1), line.view()) >= 0) {
-      out.put("run ").put_int(r).put(" is wrong\n");
+    const auto keys = run_keys(expected, r + 1);
+    const std::int64_t p = first_difference(keys, line.view());
+    if (p >= 0) {
+      const auto at = static_cast<std::size_t>(p);
+      run_report run{t, r, offset, p, keys[at], std::nullopt};
+      if (at < line.count) run.found = line.numbers[at];
+      observer.wrong_run(run);
       pass = false;
     }
   }
-  out.put(pass ? "....PASSED\n" : "....FAILED\n");
+  observer.test_case_checked(t, pass);
   return pass;
 }
 
 }  // namespace
 
 check_result check_run_file(text_reader& file, const run_table& table, key_line& line,
-                            output& out) {
+                            check_observer& observer) {
   check_result result;
   for (std::int32_t t = 0; t < table.size(); ++t) {
-    if (check_test_case(file, table[t], t, line, out)) ++result.passed;
+    if (check_test_case(file, table[t], t, line, observer)) ++result.passed;
   }
   result.all_passed = (result.passed == table.size());
-  out.put("================================================\n");
-  out.put(result.all_passed ? "Your File PASS the TEST\n" : "Your File CANNOT PASS the TEST\n");
   return result;
 }
 

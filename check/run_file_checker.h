@@ -1,6 +1,6 @@
 // The run-file checker: compares the run file, written by the program under
 // test in the listing format, with the run table, test case by test case,
-// and prints the verdicts.
+// and reports what it finds as values to an observer. It prints nothing.
 //
 // Per test case it reads the run count with the count read and then as many
 // run lines as the file announced, each with the key-line read. Only the
@@ -9,26 +9,64 @@
 // not fill counts as wrong. A wrong count is reported but not corrected for:
 // the reading goes on from wherever the file stands. Once the file has ended
 // and every remaining run index lies past the expected runs, nothing more can
-// be printed for the test case, so no more lines are read for it.
+// be reported for the test case, so no more lines are read for it.
+//
+// Locations are byte offsets from the start of the file (text_reader::
+// offset()); an offset equal to the file's size means the read met the end
+// of the file.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "input/reading.h"
 #include "input/text_reader.h"
-#include "runs/output.h"
 #include "runs/run_table.h"
 
 namespace runcheck {
+
+// The run count read for one test case, right or wrong.
+struct count_report {
+  std::int32_t test_case = 0;  // from 0
+  std::int32_t expected = 0;   // run_count of the test case's runs
+  std::int32_t found = 0;      // the count read; 0 when none could be read
+  std::int64_t offset = 0;     // where the count's first non-blank character stands
+};
+
+// A run line that differs from the expected run of the same index.
+struct run_report {
+  std::int32_t test_case = 0;  // from 0
+  std::int64_t run = 0;        // from 0, the index the file gives it
+  std::int64_t offset = 0;     // where the line's read began
+  std::int64_t position = 0;   // first position that differs, from 0
+  std::int32_t expected = 0;   // the expected key at that position
+  // The line's number at that position; none when the line ended before it.
+  std::optional<std::int32_t> found;
+};
+
+// Receives the findings in file order: for each test case count_read, then
+// wrong_run for each wrong run line, then test_case_checked.
+class check_observer {
+ public:
+  virtual void count_read(const count_report& count) = 0;
+  virtual void wrong_run(const run_report& run) = 0;
+  virtual void test_case_checked(std::int32_t test_case, bool passed) = 0;
+
+ protected:
+  check_observer() = default;
+  check_observer(const check_observer&) = default;
+  check_observer& operator=(const check_observer&) = default;
+  ~check_observer() = default;
+};
 
 struct check_result {
   std::int32_t passed = 0;  // test cases that passed
   bool all_passed = false;
 };
 
-// Prints "Testing test case N........." and its messages and verdict for each
-// test case of `table`, then the separator and the overall verdict.
-// `line` is the caller's line buffer, reused for every run line.
-check_result check_run_file(text_reader& file, const run_table& table, key_line& line, output& out);
+// Checks every test case of `table` against `file`. `line` is the caller's
+// line buffer, reused for every run line.
+check_result check_run_file(text_reader& file, const run_table& table, key_line& line,
+                            check_observer& observer);
 
 }  // namespace runcheck

@@ -14,7 +14,9 @@
 // written as the run file must pass, unless the listing itself cannot be
 // read back: a run line too long for one key-line read, or a test case whose
 // first run is empty followed by another test case (its count read skips
-// the empty run lines).
+// the empty run lines). And runcheck-explain --json, run on the same files,
+// gives runcheck's verdict for every test case and the exit status that
+// runcheck's output calls for: 0 pass, 1 fail, 2 when the checker never ran.
 //
 // The run table grows with the test cases generated. The program's own
 // "Not enough memory" path must be reachable, so allocations above 1 GiB
@@ -26,6 +28,7 @@
 #include <string_view>
 
 #include "driver/program.h"
+#include "explain/explain.h"
 #include "fuzz/fuzz_support.h"
 #include "runs/output.h"
 
@@ -82,6 +85,31 @@ std::string run(const std::string& test_case_path, const std::string& run_path) 
   return text;
 }
 
+// P and F for each `pass` and `fail` marker in `text`, in order.
+std::string verdicts(std::string_view text, std::string_view pass, std::string_view fail) {
+  std::string found;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text.substr(i).starts_with(pass)) found += 'P';
+    if (text.substr(i).starts_with(fail)) found += 'F';
+  }
+  return found;
+}
+
+void check_explain_agrees(const std::string& test_case_path, const std::string& run_path,
+                          const std::string& text) {
+  runcheck::output out;
+  runcheck::output err;
+  const std::string_view args[] = {"--json", test_case_path, run_path};
+  const int status = runcheck::explain::run(args, out, err);
+  int want = 2;
+  if (text.find("\n================================================\n") != std::string::npos) {
+    want = text.find("\nYour File PASS the TEST\n") != std::string::npos ? 0 : 1;
+  }
+  FUZZ_CHECK(status == want);
+  FUZZ_CHECK(verdicts(text, "\n....PASSED\n", "\n....FAILED\n") ==
+             verdicts(out.text(), R"("verdict": "passed")", R"("verdict": "failed")"));
+}
+
 // True when a run file equal to `listing` is read back in step: every run
 // line fits in one key-line read, and no test case but the last has an
 // empty first run.
@@ -124,6 +152,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string test_case_path = lay_out(test_cases, "replacement_input.txt", test_case_bytes);
   const std::string run_path = lay_out(runs, "replacement_output.txt", run_bytes);
   const std::string text = run(test_case_path, run_path);
+  check_explain_agrees(test_case_path, run_path, text);
 
   // The expected listing, written as the run file, must pass.
   const std::size_t begin = text.find(listing_start);

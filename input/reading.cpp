@@ -122,8 +122,9 @@ const char* read_short_tokens(const char* p, const char* limit, key_line& line,
 
 }  // namespace
 
-std::int32_t scan_count(text_reader& file) {
+std::int32_t scan_count(text_reader& file, std::int64_t* start) {
   skip_space(file);
+  if (start != nullptr) *start = file.offset();
   saturating_number number;
   std::string_view block = file.buffered();
   if (!block.empty() && (block[0] == '-' || block[0] == '+')) {

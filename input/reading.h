@@ -34,8 +34,11 @@ struct key_line {
 // signed decimal integer and, when one was read, consumes all white space
 // after it. Gives 0 when no number can be read; the read then stops at the
 // first character that does not fit (a lone sign is consumed). Digits beyond
-// the signed 32-bit range saturate to INT32_MIN or INT32_MAX.
-std::int32_t scan_count(text_reader& file);
+// the signed 32-bit range saturate to INT32_MIN or INT32_MAX. When `start`
+// is given, it receives file.offset() after the leading white space: where
+// the count's first non-blank character stands, or the file's size when
+// nothing but white space is left.
+std::int32_t scan_count(text_reader& file, std::int64_t* start = nullptr);
 
 // Key-line read: takes up to 1999 characters, stopping after the first line
 // feed (which stays part of the line) or at the end of the file; a longer

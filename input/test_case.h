@@ -18,6 +18,10 @@ struct test_case {
   // The key list: the first num_keys numbers of the key line, in order.
   // Empty unless 1 <= num_keys <= numbers_read. It points into `line`.
   std::span<const std::int32_t> keys;
+  // Where num_keys and the key line were read: offsets in the file of the
+  // count's first non-blank character and of the key line's read.
+  std::int64_t count_offset = 0;
+  std::int64_t key_line_offset = 0;
 };
 
 // Reads num_keys with the count read and, when it is at least 1, the key line

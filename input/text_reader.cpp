@@ -23,13 +23,15 @@ text_reader::text_reader(platform::file_handle file) : file_(file), block_(new c
   pos_ = end_ = block_.get();
 }
 
-text_reader::text_reader(const char* begin, const char* end) : pos_(begin), end_(end), eof_(true) {}
+text_reader::text_reader(const char* begin, const char* end)
+    : pos_(begin), end_(end), end_offset_(end - begin), eof_(true) {}
 
 text_reader::text_reader(text_reader&& other) noexcept
     : file_(std::exchange(other.file_, platform::file_handle::none)),
       block_(std::move(other.block_)),
       pos_(std::exchange(other.pos_, nullptr)),
       end_(std::exchange(other.end_, nullptr)),
+      end_offset_(other.end_offset_),
       carry_cr_(other.carry_cr_),
       eof_(other.eof_),
       at_start_(other.at_start_) {}
@@ -41,6 +43,7 @@ text_reader& text_reader::operator=(text_reader&& other) noexcept {
     block_ = std::move(other.block_);
     pos_ = std::exchange(other.pos_, nullptr);
     end_ = std::exchange(other.end_, nullptr);
+    end_offset_ = other.end_offset_;
     carry_cr_ = other.carry_cr_;
     eof_ = other.eof_;
     at_start_ = other.at_start_;
@@ -79,6 +82,7 @@ bool text_reader::refill() {
   }
   pos_ = base;
   end_ = base + have;
+  end_offset_ += static_cast<std::int64_t>(have);
   if (at_start_) {
     at_start_ = false;
     if (std::string_view(base, have).starts_with(byte_order_mark)) {

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -66,6 +67,10 @@ class text_reader {
   // Consumes the first n bytes of buffered(); n must not exceed its size.
   void consume(std::size_t n) { pos_ += n; }
 
+  // Bytes consumed from the start of the file: raw bytes, so a folded
+  // carriage return counts. Cheap enough to call for every read.
+  std::int64_t offset() const { return end_offset_ - (end_ - pos_); }
+
  private:
   friend std::optional<text_reader> open_text_file(const char* path);
   explicit text_reader(platform::file_handle file);
@@ -87,7 +92,8 @@ class text_reader {
   std::unique_ptr<char[]> block_;
   const char* pos_ = nullptr;
   const char* end_ = nullptr;
-  bool carry_cr_ = false;  // a carriage return held back from the last block
+  std::int64_t end_offset_ = 0;  // offset of end_: every byte put in a block so far
+  bool carry_cr_ = false;        // a carriage return held back from the last block
   bool eof_ = false;
   bool at_start_ = true;  // no block read yet: a byte order mark may come
 };

@@ -30,8 +30,9 @@ std::size_t read_block(file_handle file, char* data, std::size_t size);
 // Closes `file`; none is ignored.
 void close_file(file_handle file);
 
-// The program's standard output.
+// The program's standard output and standard error.
 file_handle standard_output();
+file_handle standard_error();
 
 // After this, a reader of standard output that goes away, or a limit on the
 // size of the file it writes to, makes writes fail instead of ending the

@@ -48,6 +48,8 @@ void close_file(file_handle file) {
 
 file_handle standard_output() { return handle(STDOUT_FILENO); }
 
+file_handle standard_error() { return handle(STDERR_FILENO); }
+
 void keep_running_when_writes_fail() {
   static_cast<void>(std::signal(SIGPIPE, SIG_IGN));
   static_cast<void>(std::signal(SIGXFSZ, SIG_IGN));

@@ -82,6 +82,8 @@ void close_file(file_handle file) {
 
 file_handle standard_output() { return handle(::GetStdHandle(STD_OUTPUT_HANDLE)); }
 
+file_handle standard_error() { return handle(::GetStdHandle(STD_ERROR_HANDLE)); }
+
 // Windows sends no signal for a closed pipe or a full disk: WriteFile fails
 // (ERROR_NO_DATA, ERROR_DISK_FULL) and the program goes on.
 void keep_running_when_writes_fail() {}

@@ -64,6 +64,10 @@ run_outcome run_in_directory(const std::filesystem::path& binary,
   const std::string stdout_path =
       capture_file ? (capture.path() / "stdout").string() : options.stdout_path;
   const std::string binary_path = std::filesystem::absolute(binary).string();
+  const std::string stderr_path = (capture.path() / "stderr").string();
+  std::vector<char*> argv = {const_cast<char*>(binary_path.c_str())};
+  for (const std::string& arg : options.arguments) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
 
   int pipe_ends[2] = {-1, -1};
   if (use_pipe && ::pipe2(pipe_ends, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
@@ -88,13 +92,16 @@ run_outcome run_in_directory(const std::filesystem::path& binary,
       if (out < 0 || ::dup2(out, STDOUT_FILENO) < 0) ::_exit(127);
       if (out != STDOUT_FILENO) ::close(out);
     }
+    if (options.capture_stderr) {
+      const int err = ::open(stderr_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      if (err < 0 || ::dup2(err, STDERR_FILENO) < 0) ::_exit(127);
+    }
     if (options.file_size_limit > 0) {
       const rlimit limit{options.file_size_limit, options.file_size_limit};
       if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(127);
     }
     if (::chdir(directory.c_str()) != 0) ::_exit(127);
-    char* const argv[] = {const_cast<char*>(binary_path.c_str()), nullptr};
-    ::execv(binary_path.c_str(), argv);
+    ::execv(binary_path.c_str(), argv.data());
     ::_exit(127);
   }
 
@@ -148,6 +155,7 @@ run_outcome run_in_directory(const std::filesystem::path& binary,
   outcome.term_signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
   outcome.peak_rss_kib = usage.ru_maxrss;
   if (capture_file) outcome.stdout_text = read_file(stdout_path);
+  if (options.capture_stderr) outcome.stderr_text = read_file(stderr_path);
   return outcome;
 }
 

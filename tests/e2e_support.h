@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace runcheck::testing {
 
@@ -30,6 +31,7 @@ struct run_outcome {
   int term_signal = 0;     // the signal that ended it, when it did not exit
   bool timed_out = false;  // killed after the time limit
   std::string stdout_text;
+  std::string stderr_text;  // only with run_options::capture_stderr
   std::chrono::duration<double> elapsed{};
   // Peak resident memory of the child in KiB (wait4's ru_maxrss). It counts
   // the copy of the test process that fork made before the exec, so it is an
@@ -38,6 +40,8 @@ struct run_outcome {
 };
 
 struct run_options {
+  std::vector<std::string> arguments;  // after the program's name
+  bool capture_stderr = false;
   // Standard input comes from this file; when empty, the child starts with
   // standard input closed.
   std::string stdin_path = "/dev/null";

@@ -8,8 +8,9 @@
 //   <!-- example NAME: ROLE[; OPTION]... -->
 //
 // ROLE is "test-case file", "run file", "output" (the whole standard output,
-// which ends with the prompt and no line break) or "output excerpt" (lines
-// that the output holds one after the other, each line whole). A file role
+// which ends with the prompt and no line break), "output excerpt" (lines
+// that the output holds one after the other, each line whole) or "explain
+// output" (the whole standard output of runcheck-explain without arguments). A file role
 // may instead read "test-case file as in OTHER" (or "run file as in OTHER"),
 // with no block, to reuse an earlier example's file. Options change how a
 // file is written: "CRLF line ends", "a space before each line break",
@@ -49,6 +50,7 @@ struct example {
   std::optional<std::string> test_case_file;
   std::optional<std::string> run_file;
   std::optional<std::string> output;
+  std::optional<std::string> explain_output;
   std::vector<std::string> excerpts;
 };
 
@@ -147,7 +149,7 @@ parsed_document parse_document(const std::string& document, const std::string& t
     const std::vector<std::string> parts = split_options(m[2].str());
     if (!index.contains(name)) {
       index[name] = parsed.examples.size();
-      parsed.examples.push_back({document, name, static_cast<int>(i + 1), {}, {}, {}, {}});
+      parsed.examples.push_back({document, name, static_cast<int>(i + 1), {}, {}, {}, {}, {}});
     }
     example& ex = parsed.examples[index[name]];
 
@@ -183,7 +185,7 @@ parsed_document parse_document(const std::string& document, const std::string& t
 
     bool options_ok = true;
     for (std::size_t p = 1; p < parts.size(); ++p) {
-      if (role == "output" || role == "output excerpt" || !apply_option(parts[p], block)) {
+      if (role.ends_with("output") || role == "output excerpt" || !apply_option(parts[p], block)) {
         fail(at, "unknown option \"" + parts[p] + "\" for " + role);
         options_ok = false;
       }
@@ -197,6 +199,8 @@ parsed_document parse_document(const std::string& document, const std::string& t
       slot = &ex.run_file;
     } else if (role == "output") {
       slot = &ex.output;
+    } else if (role == "explain output") {
+      slot = &ex.explain_output;
     } else if (role == "output excerpt") {
       if (block.empty()) fail(at, "empty output excerpt");
       ex.excerpts.push_back(block);
@@ -216,7 +220,7 @@ parsed_document parse_document(const std::string& document, const std::string& t
   }
 
   for (const example& ex : parsed.examples) {
-    if (!ex.output && ex.excerpts.empty()) {
+    if (!ex.output && !ex.explain_output && ex.excerpts.empty()) {
       parsed.errors.push_back(document + ":" + std::to_string(ex.line) + ": example " + ex.name +
                               " shows no output");
     }
@@ -243,13 +247,15 @@ std::vector<example> all_examples() {
   return examples;
 }
 
-std::string run_example(const example& ex) {
+// What runcheck, or runcheck-explain, prints for the example's files.
+std::string run_example(const example& ex, bool explain = false) {
   temp_dir work;
   if (ex.test_case_file) write_file(work.path() / "replacement_input.txt", *ex.test_case_file);
   if (ex.run_file) write_file(work.path() / "replacement_output.txt", *ex.run_file);
-  const auto outcome = run_in_directory(RUNCHECK_BINARY, work.path());
+  const auto outcome =
+      run_in_directory(explain ? RUNCHECK_EXPLAIN_BINARY : RUNCHECK_BINARY, work.path());
   EXPECT_TRUE(outcome.exited);
-  EXPECT_EQ(0, outcome.exit_status);
+  EXPECT_TRUE(explain || outcome.exit_status == 0);
   return outcome.stdout_text;
 }
 
@@ -349,6 +355,9 @@ TEST_P(guide_example, output_matches) {
   }
   for (const std::string& excerpt : ex.excerpts) {
     EXPECT_TRUE(holds_lines(output, excerpt)) << "excerpt:\n" << excerpt << "output:\n" << output;
+  }
+  if (ex.explain_output) {
+    EXPECT_EQ(*ex.explain_output, run_example(ex, true));
   }
 }
 

@@ -1,6 +1,6 @@
 # Installs the build tree BUILD_DIR into a fresh prefix, checks that the
-# program and the manual page are where they belong, and runs the installed
-# program on SOURCE_DIR/examples, expecting the passing verdict.
+# programs and the manual pages are where they belong, and runs the installed
+# programs on SOURCE_DIR/examples, expecting the passing verdict.
 #   cmake -DBUILD_DIR=... -DSOURCE_DIR=... -P install_test.cmake
 cmake_minimum_required(VERSION 3.25)
 
@@ -16,7 +16,8 @@ endif()
 
 set(binary "${prefix}/bin/runcheck")
 set(page "${prefix}/share/man/man1/runcheck.1.gz")
-foreach(file IN ITEMS "${binary}" "${page}")
+set(explain "${prefix}/bin/runcheck-explain")
+foreach(file IN ITEMS "${binary}" "${page}" "${explain}" "${prefix}/share/man/man1/runcheck-explain.1.gz")
   if(NOT EXISTS "${file}")
     message(FATAL_ERROR "not installed: ${file}\n${log}")
   endif()
@@ -45,5 +46,11 @@ string(FIND "${output}" "\nYour File PASS the TEST\n" verdict)
 string(FIND "${output}" "Press Enter Any Key to Finish." prompt)
 if(verdict EQUAL -1 OR prompt EQUAL -1)
   message(FATAL_ERROR "the installed runcheck did not pass examples/:\n${output}")
+endif()
+execute_process(
+  COMMAND "${explain}" WORKING_DIRECTORY "${work}" TIMEOUT 60
+  RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE errors)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "the installed runcheck-explain ended with ${status}:\n${output}${errors}")
 endif()
 message(STATUS "installed into ${prefix}; examples/ passes")

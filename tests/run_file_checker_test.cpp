@@ -1,10 +1,9 @@
-#include "check/run_file_checker.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "check/verdict_printer.h"
 #include "run_table_builder.h"
 
 namespace runcheck {
@@ -23,7 +22,7 @@ checked check(const std::vector<runs>& expected, std::string_view run_file) {
   key_line line;
   output out;
   checked c;
-  c.result = check_run_file(file, table, line, out);
+  c.result = print_check(file, table, line, out);
   c.printed = out.text();
   return c;
 }
