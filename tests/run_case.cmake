@@ -3,13 +3,15 @@
 #
 #   cmake -DPROGRAM=path -DCASE=folder -DWORK=scratch-folder
 #         [-DEMULATOR=command] [-DARGS=a;b] [-DEXPECTED=expected_stdout.txt]
-#         [-DEXPECT_STATUS=0] [-DLINE_END=CRLF] -P run_case.cmake
+#         [-DEXPECT_STATUS=0] [-DLINE_END=CRLF] [-DEXCERPT=ON] -P run_case.cmake
 #
 # Everything in CASE except the files named expected_* is copied into WORK
 # (emptied first), and PROGRAM runs there with ARGS and an empty standard
-# input. EXPECTED is a file of CASE, written with LF line ends; LINE_END=CRLF
-# compares against it with every LF turned into CR LF, as a Windows build
-# prints. EMULATOR runs PROGRAM (wine, for a cross build).
+# input. EXPECTED is a file of CASE (or an absolute path), written with LF
+# line ends; LINE_END=CRLF compares against it with every LF turned into
+# CR LF, as a Windows build prints. EMULATOR runs PROGRAM (wine, for a cross
+# build). With EXCERPT=ON, EXPECTED's lines must stand in the output as
+# consecutive whole lines instead.
 foreach(var PROGRAM CASE WORK)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "run_case.cmake: ${var} is not set")
@@ -41,7 +43,10 @@ execute_process(
   RESULT_VARIABLE status
   TIMEOUT 60)
 
-file(READ "${CASE}/${EXPECTED}" expected)
+if(NOT IS_ABSOLUTE "${EXPECTED}")
+  set(EXPECTED "${CASE}/${EXPECTED}")
+endif()
+file(READ "${EXPECTED}" expected)
 if(LINE_END STREQUAL "CRLF")
   string(REPLACE "\n" "\r\n" expected "${expected}")
 endif()
@@ -53,14 +58,16 @@ set(failed "")
 if(NOT status STREQUAL EXPECT_STATUS)
   string(APPEND failed "exit status ${status}, expected ${EXPECT_STATUS}\n")
 endif()
-if(NOT actual_hex STREQUAL expected_hex)
-  string(APPEND failed "standard output differs from ${CASE}/${EXPECTED}\n")
-  find_program(DIFF diff)
-  if(DIFF)
-    execute_process(COMMAND ${DIFF} -u "${WORK}/expected" "${WORK}/stdout"
-                    OUTPUT_VARIABLE diff_text)
-    string(APPEND failed "${diff_text}")
+if(EXCERPT)
+  file(READ "${WORK}/stdout" actual)
+  string(FIND "\n${actual}\n" "\n${expected}" at)
+  if(at EQUAL -1)
+    string(APPEND failed "standard output lacks the lines of ${EXPECTED}:\n${actual}\n")
   endif()
+elseif(NOT actual_hex STREQUAL expected_hex)
+  string(APPEND failed "standard output differs from ${EXPECTED}\n")
+  execute_process(COMMAND diff -u "${WORK}/expected" "${WORK}/stdout" OUTPUT_VARIABLE diff_text)
+  string(APPEND failed "${diff_text}")
 endif()
 if(failed)
   message(FATAL_ERROR "${failed}standard error:\n${stderr_text}")
