@@ -23,13 +23,6 @@ OPTIONS = {"CRLF line ends": ("\n", "\r\n"), "a space before each line break": (
 errors = []
 shutil.rmtree(out, ignore_errors=True)
 
-def apply(option, text):
-    m = re.fullmatch(r'"([^"]+)" stands for ([0-9]+) times "([^"]+)"', option)
-    old, new = OPTIONS.get(option) or (m and m[1] in text and (m[1], m[3] * int(m[2]))) or (0, 0)
-    if not old:
-        raise ValueError(f'unknown option "{option}"')
-    return text.replace(old, new)
-
 for document in documents:
     lines, cases, messages, i = open(document, encoding="utf-8").read().split("\n"), {}, [], 0
     while i < len(lines):
@@ -53,8 +46,10 @@ for document in documents:
                 if not m[1] or role not in FILES or FILES[role] in case or text is None \
                         or (options and "output" in role):
                     raise ValueError(f"bad marker, second {role}, or no block or earlier file to take")
-                for option in options:
-                    text = apply(option, text)
+                for option in options:  # OPTIONS, or '"P" stands for N times "T"'
+                    m = re.fullmatch(r'"([^"]+)" stands for ([0-9]+) times "([^"]+)"', option)
+                    old, new = OPTIONS.get(option) or (m and m[1] in text and (m[1], m[3] * int(m[2]))) or ("", "")
+                    text, errors = text.replace(old, new), errors + [f'{at}unknown option "{option}"'] * (not old)
                 case[FILES[role]] = text
             except ValueError as e:
                 errors.append(at + str(e))
@@ -66,12 +61,10 @@ for document in documents:
                           for t in outputs)]
     errors += [f"{document}: example {n} shows no output" for n, c in cases.items()
                if not any(f.startswith("expected") for f in c)] + [f"{document}: no example"] * (not cases)
-    for name, files in cases.items():
-        folder = os.path.join(out, os.path.basename(document).removesuffix(".md") + "." + name)
-        os.makedirs(folder)
-        for file, text in files.items():  # the output ends with the prompt, no line break
-            with open(os.path.join(folder, file), "w", newline="", encoding="utf-8") as f:
-                f.write(text[:-1] if file == "expected_stdout.txt" else text)
+    for name, files in cases.items():  # the whole output ends with the prompt, no line break
+        os.makedirs(folder := os.path.join(out, os.path.basename(document).removesuffix(".md") + "." + name))
+        for file, text in files.items():
+            open(os.path.join(folder, file), "w", newline="").write(text[:-1] if file.endswith("stdout.txt") else text)
 
 blocks = re.findall(r"^\.EX\n(.*?)^\.EE$", open(manual, encoding="utf-8").read(), re.M | re.S)
 errors += [f"{manual}: no .EX block shows {examples}/{name}" for name in FILES.values()

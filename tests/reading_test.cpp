@@ -2,7 +2,8 @@
 // blocks of 64 KiB, a carriage return folds with the line feed after it
 // across a block's end, and a key-line read stops after 1999 characters.
 // No end-to-end case can place a block boundary: here each row is read from
-// memory and from files that put the first boundary at each place in it.
+// files that put the first boundary at each place in it (in a long row, at
+// each place near its ends).
 #include "input/reading.h"
 
 #include <gtest/gtest.h>
@@ -10,69 +11,53 @@
 #include <algorithm>
 #include <fstream>
 #include <string>
+#include <tuple>
 
 namespace runcheck {
 namespace {
 
-// The reads of `ops` ('c' a count read, 'k' a key-line read), cycled until
-// the end of the file: "c<value>|" and "k<characters read>:<numbers>|".
-std::string transcript(text_reader& file, std::string_view ops) {
-  std::string out;
-  key_line line;
-  for (std::size_t i = 0; i < 100 && !file.at_end(); ++i) {
-    if (ops[i % ops.size()] == 'c') {
-      out += "c" + std::to_string(scan_count(file)) + "|";
-      continue;
-    }
-    scan_key_line(file, line);
-    out += "k" + std::to_string(line.chars_read) + ":";
-    for (const std::int32_t n : line.view()) out += std::to_string(n) + ",";
-    out += "|";
-  }
-  return out;
-}
-
 TEST(reading, across_block_boundaries) {
-  struct row {
-    const char* name;
-    std::string text;
-    std::string_view ops;
-    std::string_view want;
-  };
-  const row rows[] = {
+  const std::string spaces(1996, ' ');
+  const std::tuple<const char*, std::string, std::string_view, std::string_view> rows[] = {
       {"numbers, signs, junk and tabs", "12345 678  9\n-42 +7 x9 - \t3 12ab\r\n", "k",
-       "k13:12345,678,9,|k20:-42,7,0,0,3,12,|"},
-      {"CR LF, lone and doubled CR", "5 6\r\n7\r8\r\r\n\r\n9\r", "k", "k4:5,6,|k5:7,|k1:0,|k2:9,|"},
+       " k13:12345,678,9, k20:-42,7,0,0,3,12,"},
+      {"CR LF, lone and doubled CR", "5 6\r\n7\r8\r\r\n\r\n9\r", "k", " k4:5,6, k5:7, k1:0, k2:9,"},
       {"counts and key lines", "  -123\r\n\r\n 45 6\n+7\n\n-\n8 9", "ck",
-       "c-123|k5:45,6,|c7|k2:0,|c8|k1:9,|"},
+       " c-123 k5:45,6, c7 k2:0, c8 k1:9,"},
       {"counts saturate", "+2147483648\n-\n5\n99999999999\r\n-99999999999 ", "c",
-       "c2147483647|c0|c5|c2147483647|c-2147483648|"},
-      {"line feed folded as the 1999th character", std::string(1996, ' ') + "12\r\n34\n", "k",
-       "k1999:12,|k3:34,|"},
-      {"limit just before a CR LF", std::string(1997, ' ') + "12\r\n", "k", "k1999:12,|k1:0,|"},
-      {"lone CR at the limit", std::string(1998, ' ') + "\r5\n", "k", "k1999:0,|k2:5,|"},
-      {"limit inside a number", std::string(1997, ' ') + "1234\n", "k", "k1999:12,|k3:34,|"},
+       " c2147483647 c0 c5 c2147483647 c-2147483648"},
+      {"line feed folded as the 1999th character", spaces + "12\r\n34\n", "k", " k1999:12, k3:34,"},
+      {"limit just before a CR LF", spaces + " 12\r\n", "k", " k1999:12, k1:0,"},
+      {"lone CR at the limit", spaces + "  \r5\n", "k", " k1999:0, k2:5,"},
+      {"limit inside a number", spaces + " 1234\n", "k", " k1999:12, k3:34,"},
   };
   constexpr std::size_t block = std::size_t{64} * 1024;
   const std::string path = ::testing::TempDir() + "runcheck_reading_test.txt";
-  for (const row& r : rows) {
-    SCOPED_TRACE(r.name);
-    text_reader memory = text_reader::from_memory(r.text);
-    EXPECT_EQ(r.want, transcript(memory, r.ops));
-    const std::size_t size = r.text.size();
-    for (std::size_t split = 0; split <= size; ++split) {
-      if (size > 100 && split > 3 && size - split > 8) continue;  // long rows: their ends
-      SCOPED_TRACE("boundary after byte " + std::to_string(split));
-      std::string
-          padding;  // lines taken by key-line reads, up to `split` bytes before the boundary
+  for (const auto& [name, text, ops, want] : rows) {
+    for (std::size_t split = 0; split <= text.size(); ++split) {
+      if (text.size() > 100 && split > 3 && text.size() - split > 8) continue;
+      SCOPED_TRACE(std::string(name) + ", boundary after byte " + std::to_string(split));
+      std::string padding;  // lines for key-line reads, up to `split` bytes before the boundary
       while (padding.size() < block - split) {
         padding.append(std::min<std::size_t>(999, block - split - padding.size() - 1), 'x') += '\n';
       }
-      std::ofstream(path, std::ios::binary) << padding << r.text;
+      std::ofstream(path, std::ios::binary) << padding << text;
       std::optional<text_reader> file = open_text_file(path.c_str());
       key_line line;
       for (std::size_t n = 0; n < padding.size(); n += line.chars_read) scan_key_line(*file, line);
-      EXPECT_EQ(r.want, transcript(*file, r.ops));
+      // The reads of `ops` ('c' a count read, 'k' a key-line read), cycled
+      // until the end of the file: " c<value>" or " k<characters read>:<numbers>".
+      std::string got;
+      for (std::size_t i = 0; i < 100 && !file->at_end(); ++i) {
+        if (ops[i % ops.size()] == 'c') {
+          got += " c" + std::to_string(scan_count(*file));
+          continue;
+        }
+        scan_key_line(*file, line);
+        got += " k" + std::to_string(line.chars_read) + ":";
+        for (const std::int32_t n : line.view()) got += std::to_string(n) + ",";
+      }
+      EXPECT_EQ(want, got);
     }
   }
 }

@@ -23,29 +23,15 @@ endif()
 if(NOT DEFINED EXPECT_STATUS)
   set(EXPECT_STATUS 0)
 endif()
+get_filename_component(EXPECTED "${EXPECTED}" ABSOLUTE BASE_DIR "${CASE}")
 
 file(REMOVE_RECURSE "${WORK}")
-file(MAKE_DIRECTORY "${WORK}/run")
-file(GLOB entries RELATIVE "${CASE}" "${CASE}/*")
-foreach(entry IN LISTS entries)
-  if(NOT entry MATCHES "^expected_")
-    file(COPY "${CASE}/${entry}" DESTINATION "${WORK}/run")
-  endif()
-endforeach()
+file(COPY "${CASE}/" DESTINATION "${WORK}/run" PATTERN "expected_*" EXCLUDE)
 file(WRITE "${WORK}/stdin" "")
+execute_process(COMMAND ${EMULATOR} "${PROGRAM}" ${ARGS} WORKING_DIRECTORY "${WORK}/run"
+  INPUT_FILE "${WORK}/stdin" OUTPUT_FILE "${WORK}/stdout" ERROR_VARIABLE stderr_text
+  RESULT_VARIABLE status TIMEOUT 60)
 
-execute_process(
-  COMMAND ${EMULATOR} "${PROGRAM}" ${ARGS}
-  WORKING_DIRECTORY "${WORK}/run"
-  INPUT_FILE "${WORK}/stdin"
-  OUTPUT_FILE "${WORK}/stdout"
-  ERROR_VARIABLE stderr_text
-  RESULT_VARIABLE status
-  TIMEOUT 60)
-
-if(NOT IS_ABSOLUTE "${EXPECTED}")
-  set(EXPECTED "${CASE}/${EXPECTED}")
-endif()
 file(READ "${EXPECTED}" expected)
 if(LINE_END STREQUAL "CRLF")
   string(REPLACE "\n" "\r\n" expected "${expected}")
@@ -53,21 +39,18 @@ endif()
 file(WRITE "${WORK}/expected" "${expected}")
 file(READ "${WORK}/expected" expected_hex HEX)
 file(READ "${WORK}/stdout" actual_hex HEX)
+file(READ "${WORK}/stdout" actual)
 
 set(failed "")
 if(NOT status STREQUAL EXPECT_STATUS)
   string(APPEND failed "exit status ${status}, expected ${EXPECT_STATUS}\n")
 endif()
-if(EXCERPT)
-  file(READ "${WORK}/stdout" actual)
-  string(FIND "\n${actual}\n" "\n${expected}" at)
-  if(at EQUAL -1)
-    string(APPEND failed "standard output lacks the lines of ${EXPECTED}:\n${actual}\n")
-  endif()
-elseif(NOT actual_hex STREQUAL expected_hex)
-  string(APPEND failed "standard output differs from ${EXPECTED}\n")
+string(FIND "\n${actual}\n" "\n${expected}" at)
+if(EXCERPT AND at EQUAL -1)
+  string(APPEND failed "standard output lacks the lines of ${EXPECTED}:\n${actual}\n")
+elseif(NOT EXCERPT AND NOT actual_hex STREQUAL expected_hex)
   execute_process(COMMAND diff -u "${WORK}/expected" "${WORK}/stdout" OUTPUT_VARIABLE diff_text)
-  string(APPEND failed "${diff_text}")
+  string(APPEND failed "standard output differs from ${EXPECTED}\n${diff_text}")
 endif()
 if(failed)
   message(FATAL_ERROR "${failed}standard error:\n${stderr_text}")
