@@ -40,6 +40,8 @@ status=${exit_status:-$?}
 [ "$status" = 0 ] || fail "exit status $status (124: still running after 5 s)"
 
 [[ " $checks " != *" whole "* ]] || cmp "$golden/expected_stdout.txt" "$work/stdout" || fail "output differs from $case's"
-[[ ! $checks =~ first\ ([0-9]+) ]] || { [ "$(stat -c %s "$work/stdout")" = "${BASH_REMATCH[1]}" ] &&
-  cmp -n "${BASH_REMATCH[1]}" "$golden/expected_stdout.txt" "$work/stdout"; } || fail "output is not the start of $case's"
+[[ ! $checks =~ first\ ([0-9]+) ]] || cmp -n "${BASH_REMATCH[1]}" "$golden/expected_stdout.txt" "$work/stdout" ||
+  fail "output does not start with the first ${BASH_REMATCH[1]} bytes of $case's"
+[[ ! $checks =~ size\ ([0-9]+) ]] || [ "$(stat -c %s "$work/stdout")" = "${BASH_REMATCH[1]}" ] ||
+  fail "output is not ${BASH_REMATCH[1]} bytes long"
 [[ " $checks " != *" unchanged "* ]] || diff -r "$work/made" "$work/run" || fail "the files were written to"
