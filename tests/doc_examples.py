@@ -1,0 +1,75 @@
+#!/usr/bin/env python3
+# Turns the examples of the documents into case folders for run_case.cmake.
+#
+# usage: doc_examples.py OUT_DIR MANUAL_PAGE EXAMPLES_DIR DOCUMENT...
+#
+# An example is a set of fenced blocks, each announced on the line before its
+# opening fence by <!-- example NAME: ROLE[; OPTION]... --> (the last section of
+# docs/run-file-guide.md describes the roles and options). Each becomes
+# OUT_DIR/<document>.<NAME>/ with the files it gives and expected_stdout.txt
+# (the whole output) or expected_excerpt.txt (lines the output must hold), and
+# explain_stdout.txt (runcheck-explain's whole output) where it gives one.
+# Exits with status 1, listing what is wrong, on an unmarked block other than a
+# shell command, a malformed marker, an example without output, a document
+# without examples, a message heading (#### `...`, %d a number, %s a name) that
+# no example's output shows, or a manual page whose .EX blocks do not include
+# the files of EXAMPLES_DIR.
+import os, re, shutil, sys
+
+out, manual, examples, documents = sys.argv[1], sys.argv[2], sys.argv[3], sys.argv[4:]
+FILES = {"test-case file": "replacement_input.txt", "run file": "replacement_output.txt",
+         "output": "expected_stdout.txt", "output excerpt": "expected_excerpt.txt",
+         "explain output": "explain_stdout.txt"}
+OPTIONS = {"CRLF line ends": ("\n", "\r\n"), "a space before each line break": ("\n", " \n"),
+           "tabs for spaces": (" ", "\t")}
+errors = []
+shutil.rmtree(out, ignore_errors=True)
+
+for document in documents:
+    lines, cases, messages, i = open(document, encoding="utf-8").read().split("\n"), {}, [], 0
+    while i < len(lines):
+        at, line = f"{document}:{i + 1}: ", lines[i]
+        messages += re.findall(r"^#### `(.+)`$", line)
+        if line.lstrip(" ").startswith("```"):  # a block no marker announced
+            if line.strip() != "```sh":
+                errors.append(at + "fenced block without an example marker")
+            i = next((j for j in range(i + 1, len(lines)) if lines[j].strip() == "```"), len(lines))
+        elif "<!-- example" in line:
+            m = re.fullmatch(r"<!-- example ([a-z0-9-]+): (.+) -->", line) or ["", "", "malformed marker"]
+            role, *options = m[2].split("; ")
+            reuse = re.fullmatch(r"(test-case file|run file) as in ([a-z0-9-]+)", role)
+            case, text = cases.setdefault(m[1], {}), None
+            if reuse and reuse[2] != m[1]:
+                role, text = reuse[1], cases.get(reuse[2], {}).get(FILES[reuse[1]])
+            elif i + 1 < len(lines) and lines[i + 1].startswith("```") and "```" in lines[i + 2:]:
+                end = lines.index("```", i + 2)
+                text, i = "".join(s + "\n" for s in lines[i + 2:end]), end
+            try:
+                if not m[1] or role not in FILES or FILES[role] in case or text is None \
+                        or (options and "output" in role):
+                    raise ValueError(f"bad marker, second {role}, or no block or earlier file to take")
+                for option in options:  # OPTIONS, or '"P" stands for N times "T"'
+                    m = re.fullmatch(r'"([^"]+)" stands for ([0-9]+) times "([^"]+)"', option)
+                    old, new = OPTIONS.get(option) or (m and m[1] in text and (m[1], m[3] * int(m[2]))) or ("", "")
+                    text, errors = text.replace(old, new), errors + [f'{at}unknown option "{option}"'] * (not old)
+                case[FILES[role]] = text
+            except ValueError as e:
+                errors.append(at + str(e))
+        i += 1
+    cases.pop("", None)
+    outputs = [t for c in cases.values() for f, t in c.items() if f.startswith("expected")]
+    errors += [f"{document}: no example shows the message {message}" for message in messages
+               if not any(re.search(re.escape(message).replace("%d", "-?[0-9]+").replace("%s", '[^"]*'), t)
+                          for t in outputs)]
+    errors += [f"{document}: example {n} shows no output" for n, c in cases.items()
+               if not any(f.startswith(("expected", "explain")) for f in c)] + [f"{document}: no example"] * (not cases)
+    for name, files in cases.items():  # the whole output ends with the prompt, no line break
+        os.makedirs(folder := os.path.join(out, os.path.basename(document).removesuffix(".md") + "." + name))
+        for file, text in files.items():
+            open(os.path.join(folder, file), "w", newline="").write(text[:-1] if file == "expected_stdout.txt" else text)
+
+blocks = re.findall(r"^\.EX\n(.*?)^\.EE$", open(manual, encoding="utf-8").read(), re.M | re.S)
+errors += [f"{manual}: no .EX block shows {examples}/{name}" for name in FILES.values()
+           if "replacement" in name and open(os.path.join(examples, name)).read() not in blocks]
+print("\n".join(errors), file=sys.stderr)
+sys.exit(1 if errors else 0)
