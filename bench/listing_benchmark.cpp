@@ -10,6 +10,7 @@
 
 #include "generation/record_buffer.h"
 #include "generation/run_generator.h"
+#include "platform/platform.h"
 #include "runs/listing.h"
 #include "runs/output.h"
 #include "runs/run_table.h"
@@ -59,13 +60,14 @@ BENCHMARK(listing_to_memory)->Unit(benchmark::kMillisecond);
 void listing_to_dev_null(benchmark::State& state) {
   const run_table& table = random_table();
   const std::size_t bytes = listing_bytes(table);
-  const int fd = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+  const platform::file_handle null =
+      platform::adopt_descriptor(::open("/dev/null", O_WRONLY | O_CLOEXEC));
   for (auto _ : state) {
-    output out(fd);
+    output out(null);
     print_listing(out, table);
     out.flush();
   }
-  ::close(fd);
+  platform::close_file(null);
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
 }
 BENCHMARK(listing_to_dev_null)->Unit(benchmark::kMillisecond);

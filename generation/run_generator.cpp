@@ -1,6 +1,7 @@
 #include "generation/run_generator.h"
 
 #include <algorithm>
+#include <array>
 
 namespace runcheck {
 
@@ -49,8 +50,13 @@ generation_result generate_runs(std::span<const std::int32_t> keys, record_buffe
   }
   const int size = buffer.buffer_size;
 
-  std::int64_t code[buffer_capacity] = {not_in_use, not_in_use, not_in_use, not_in_use, not_in_use};
-  for (int i = 0; i < size; ++i) code[i] = candidate(keys[static_cast<std::size_t>(i)], i);
+  static_assert(buffer_capacity == 5);
+  std::array<std::int64_t, buffer_capacity> code = {not_in_use, not_in_use, not_in_use, not_in_use,
+                                                    not_in_use};
+  for (int i = 0; i < size; ++i) {
+    code[static_cast<std::size_t>(i)] = candidate(keys[static_cast<std::size_t>(i)], i);
+  }
+  std::int64_t c0 = code[0], c1 = code[1], c2 = code[2], c3 = code[3], c4 = code[4];
   const std::int32_t* next_key = keys.data() + size;
   const std::int32_t* const keys_end = keys.data() + keys.size();
 
@@ -62,24 +68,36 @@ generation_result generate_runs(std::span<const std::int32_t> keys, record_buffe
   start_run(set);
 
   for (int pass = 0; pass < step_budget; ++pass) {
-    std::int64_t best = code[0];
-    for (int i = 1; i < buffer_capacity; ++i) best = std::min(best, code[i]);
-    const auto i = static_cast<int>(best & 7);
+    // Each pass depends on the one before it through the five codes, so they
+    // stay in registers: the minimum is taken as a tree, and the chosen slot
+    // (the one whose code is the minimum; codes differ by their slot index)
+    // is replaced by a select on every slot rather than a store at an index.
+    const std::int64_t best = std::min(std::min(std::min(c0, c1), std::min(c2, c3)), c4);
     if (!at_or_above(best, at_ceiling)) {
+      // Whether the key is frozen or written goes either way at random, so
+      // the pass chooses between the two without a branch: the key is
+      // stored either way (there is room) and kept only when written.
       const auto key = static_cast<std::int32_t>(best >> 3);
-      if (key < last_key) {
-        code[i] = best + frozen_slot;
-        continue;
-      }
+      const bool freeze = key < last_key;
       // -1 <= key < key_ceiling here, so it fits in 16 bits.
-      *out++ = static_cast<std::int16_t>(key);
-      last_key = key;
-      code[i] = next_key != keys_end ? candidate(*next_key++, i) : best + empty_slot;
+      *out = static_cast<std::int16_t>(key);
+      out += freeze ? 0 : 1;
+      last_key = freeze ? last_key : key;
+      const bool more = next_key != keys_end;
+      const auto i = static_cast<int>(best & 7);
+      const std::int64_t refill = more ? candidate(*next_key, i) : best + empty_slot;
+      const std::int64_t replaced = freeze ? best + frozen_slot : refill;
+      c0 = c0 == best ? replaced : c0;
+      c1 = c1 == best ? replaced : c1;
+      c2 = c2 == best ? replaced : c2;
+      c3 = c3 == best ? replaced : c3;
+      c4 = c4 == best ? replaced : c4;
+      next_key += (more && !freeze) ? 1 : 0;
     } else if (at_or_above(best, frozen_slot) && !at_or_above(best, empty_slot)) {
       // Wholly frozen: no candidate left, and at least one slot frozen.
       ++result.melts;
-      for (std::int64_t& c : code) {
-        if (offset_of(c) == frozen_slot) c -= frozen_slot;
+      for (std::int64_t* c : {&c0, &c1, &c2, &c3, &c4}) {
+        if (offset_of(*c) == frozen_slot) *c -= frozen_slot;
       }
       set.run_end[set.run_count] = static_cast<std::uint16_t>(out - first_key);
       start_run(set);
@@ -91,10 +109,12 @@ generation_result generate_runs(std::span<const std::int32_t> keys, record_buffe
   }
   set.run_end[set.run_count] = static_cast<std::uint16_t>(out - first_key);
 
+  code = {c0, c1, c2, c3, c4};
   for (int i = 0; i < size; ++i) {
-    const std::int64_t offset = offset_of(code[i]);
+    const std::int64_t c = code[static_cast<std::size_t>(i)];
+    const std::int64_t offset = offset_of(c);
     buffer.slots[static_cast<std::size_t>(i)] =
-        record{static_cast<std::int32_t>((code[i] - offset) >> 3),
+        record{static_cast<std::int32_t>((c - offset) >> 3),
                static_cast<std::uint8_t>(offset == frozen_slot),
                static_cast<std::uint8_t>(offset == empty_slot)};
   }

@@ -48,23 +48,26 @@ constexpr std::array<key_text, key_text_count> key_texts = make_key_texts();
 
 }  // namespace
 
+char* format_run_line(std::span<const std::int16_t> keys, char* line) {
+  char* p = line;
+  for (const std::int16_t key : keys) {
+    const key_text& entry = key_texts[static_cast<std::size_t>(key + 1)];
+    std::memcpy(p, &entry, sizeof entry);
+    p += entry.length;
+  }
+  // The last key's space becomes the line break; an empty run is one.
+  if (p != line) --p;
+  *p++ = '\n';
+  return p;
+}
+
 void print_run_set(output& out, const run_set& set) {
   out.put_int(set.run_count).put('\n');
-  // A run line is at most 500 keys of 6 characters with their spaces; it is
-  // formatted whole, with 8 bytes of slack for the last store, and handed
-  // to the writer in one piece.
-  char line[max_run_keys * 6 + 8];
+  // Each run line is formatted whole and handed to the writer in one piece.
+  char line[run_line_room];
   for (std::int64_t r = 1; r <= set.run_count; ++r) {
-    char* p = line;
-    for (const std::int16_t key : run_keys(set, r)) {
-      const key_text& entry = key_texts[static_cast<std::size_t>(key + 1)];
-      std::memcpy(p, &entry, sizeof entry);
-      p += entry.length;
-    }
-    // The last key's space becomes the line break; an empty run is one.
-    if (p != line) --p;
-    *p++ = '\n';
-    out.put(std::string_view(line, static_cast<std::size_t>(p - line)));
+    const char* const end = format_run_line(run_keys(set, r), line);
+    out.put(std::string_view(line, static_cast<std::size_t>(end - line)));
   }
 }
 
