@@ -11,13 +11,13 @@ fail() { echo "hostile row $name: $*" >&2; exit 1; }
 [ -d "$golden" ] || fail "no such row, or no golden case \"$case\""
 rm -rf "$work" && mkdir -p "$work/run" && : >"$work/empty"
 
-make_file() { # SPEC NAME
-  local path=$work/run/$2 spec=$1
-  case $spec in
+make_file() { # HOW NAME
+  local path=$work/run/$2 how=$1
+  case $how in
     absent) return ;; fifo) mkfifo "$path"; return ;; dir) mkdir "$path"; return ;;
-    /dev/*) ln -s "$spec" "$path"; return ;; =) cp "$golden/$2" "$path"; return ;;
+    /dev/*) ln -s "$how" "$path"; return ;; =) cp "$golden/$2" "$path"; return ;;
   esac
-  [[ $spec =~ ^(.*)\{([0-9]+)\*(.*)\}(.*)$ ]] || { printf %b "$spec" >"$path"; return; }
+  [[ $how =~ ^(.*)\{([0-9]+)\*(.*)\}(.*)$ ]] || { printf %b "$how" >"$path"; return; }
   printf %b "${BASH_REMATCH[3]}" >"$work/piece"  # BODY doubled up to 1 MiB, repeated, cut at N bytes
   until [ "$(stat -c %s "$work/piece")" -ge 1048576 ]; do cat "$work/piece" "$work/piece" >"$work/2" && mv "$work/2" "$work/piece"; done
   { printf %b "${BASH_REMATCH[1]}"; { while cat "$work/piece"; do :; done; } 2>/dev/null | head -c "${BASH_REMATCH[2]}"
