@@ -30,6 +30,10 @@ run_table table_of(const std::vector<run_list>& test_cases) {
 TEST(run_table, holds_the_runs_written) {
   run_list widest(max_runs, std::vector<std::int32_t>{-1});  // the most runs and the most keys
   widest[0].assign(max_run_keys - max_runs + 1, 32767);
+  // The first room for run ends holds 1024: 387 one-run test cases leave
+  // exactly the most that one test case needs (251 runs and the leading 0).
+  std::vector<run_list> exact(387, run_list{{1}});
+  exact.push_back(widest);
   std::vector<run_list> many(3000);  // makes the table grow many times
   for (int t = 0; t < 3000; ++t) many[static_cast<std::size_t>(t)] = {{t, 32767}, {}, {t % 7}};
   const std::vector<std::vector<run_list>> rows = {
@@ -38,6 +42,7 @@ TEST(run_table, holds_the_runs_written) {
       {{{5, 6, 7, 8, 9}, {0, 1, 2, 3, 4}}, {{10, 20, 30}}},
       {run_list(max_runs), run_list(max_runs)},
       {widest},
+      exact,
       many};
   for (const auto& want : rows) {
     const run_table table = table_of(want);
