@@ -5,7 +5,7 @@ find_program(RUNCHECK_CLANG_FORMAT NAMES clang-format clang-format-14 REQUIRED)
 find_program(RUNCHECK_CLANG_TIDY NAMES clang-tidy clang-tidy-14 REQUIRED)
 find_program(RUNCHECK_CPPCHECK NAMES cppcheck REQUIRED)
 
-set(runcheck_source_dirs platform input generation runs check driver explain tests fuzz)
+set(runcheck_source_dirs ${RUNCHECK_SOURCE_DIRS} tests fuzz)
 set(runcheck_sources)
 set(runcheck_units)
 foreach(dir ${runcheck_source_dirs})
