@@ -12,7 +12,7 @@ namespace {
 
 // Compares one run line with the expected keys; gives the first position
 // that differs or that the line does not fill, or -1 when all match.
-std::int64_t first_difference(std::span<const std::int16_t> expected,
+std::int64_t first_difference(std::span<const stored_key> expected,
                               std::span<const std::int32_t> got) {
   const std::size_t common = std::min(expected.size(), got.size());
   // Runs mostly match, so eight positions are compared at a time without a
@@ -37,7 +37,7 @@ std::int64_t first_difference(std::span<const std::int16_t> expected,
 // break, so the line passes without being read number by number. Lines the
 // read would cut (1999 characters or more) and lines that cross the end of
 // the reader's block are left to the key-line read.
-bool consume_listing_line(text_reader& file, std::span<const std::int16_t> keys, char* text) {
+bool consume_listing_line(text_reader& file, std::span<const stored_key> keys, char* text) {
   const auto length = static_cast<std::size_t>(format_run_line(keys, text) - text);
   if (length > read_str_size - 1) return false;
   const std::string_view block = file.buffered();
@@ -48,7 +48,7 @@ bool consume_listing_line(text_reader& file, std::span<const std::int16_t> keys,
 
 bool check_test_case(text_reader& file, const run_set& expected, std::int32_t t, key_line& line,
                      check_observer& observer) {
-  count_report count{t, expected.run_count, 0, 0};
+  count_report count{.test_case = t, .expected = expected.run_count};
   count.found = scan_count(file, &count.offset);
   observer.count_read(count);
   bool pass = count.found == count.expected;
@@ -62,7 +62,8 @@ bool check_test_case(text_reader& file, const run_set& expected, std::int32_t t,
     const std::int64_t p = first_difference(keys, line.view());
     if (p >= 0) {
       const auto at = static_cast<std::size_t>(p);
-      run_report run{t, r, offset, p, keys[at], std::nullopt};
+      run_report run{
+          .test_case = t, .run = r, .offset = offset, .position = p, .expected = keys[at]};
       if (at < line.count) run.found = line.numbers[at];
       observer.wrong_run(run);
       pass = false;

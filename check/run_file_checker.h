@@ -11,9 +11,11 @@
 // and every remaining run index lies past the expected runs, nothing more can
 // be reported for the test case, so no more lines are read for it.
 //
-// Locations are byte offsets from the start of the file (text_reader::
-// offset()); an offset equal to the file's size means the read met the end
-// of the file.
+// Numbering in the reports: test cases, runs and positions count from 0,
+// as indices (the run table counts runs from 1: run r of a report is
+// run_keys(set, r + 1)). Locations are byte offsets from the start of the
+// file (text_reader::offset()); an offset equal to the file's size means the
+// read met the end of the file.
 #pragma once
 
 #include <cstdint>
@@ -25,21 +27,24 @@
 
 namespace runcheck {
 
+// The run file that both programs check when no other is named.
+inline constexpr const char* default_run_file = "replacement_output.txt";
+
 // The run count read for one test case, right or wrong.
 struct count_report {
-  std::int32_t test_case = 0;  // from 0
-  std::int32_t expected = 0;   // run_count of the test case's runs
-  std::int32_t found = 0;      // the count read; 0 when none could be read
-  std::int64_t offset = 0;     // where the count's first non-blank character stands
+  std::int32_t test_case = 0;
+  std::int32_t expected = 0;  // run_count of the test case's runs
+  std::int32_t found = 0;     // the count read; 0 when none could be read
+  std::int64_t offset = 0;    // where the count's first non-blank character stands
 };
 
 // A run line that differs from the expected run of the same index.
 struct run_report {
-  std::int32_t test_case = 0;  // from 0
-  std::int64_t run = 0;        // from 0, the index the file gives it
-  std::int64_t offset = 0;     // where the line's read began
-  std::int64_t position = 0;   // first position that differs, from 0
-  std::int32_t expected = 0;   // the expected key at that position
+  std::int32_t test_case = 0;
+  std::int64_t run = 0;       // the index the file gives it
+  std::int64_t offset = 0;    // where the line's read began
+  std::int64_t position = 0;  // first position that differs
+  std::int32_t expected = 0;  // the expected key at that position
   // The line's number at that position; none when the line ended before it.
   std::optional<std::int32_t> found;
 };

@@ -1,10 +1,10 @@
+// Every text that runcheck prints is in this file.
 #include "driver/program.h"
 
 #include <memory>
 
-#include "check/verdict_printer.h"
-#include "driver/expected_runs.h"
-#include "generation/record_buffer.h"
+#include "check/run_file_checker.h"
+#include "generation/expected_runs.h"
 #include "input/reading.h"
 #include "input/text_reader.h"
 #include "runs/listing.h"
@@ -13,6 +13,83 @@
 namespace runcheck {
 
 namespace {
+
+// The generator's progress: one melt line per melt, then the finishing line
+// when a pass found nothing to choose.
+class progress_printer final : public generation_observer {
+ public:
+  explicit progress_printer(output& out) : out_(out) {}
+
+  void test_case_generated(const test_case& /*tc*/, const generation_result& result) override {
+    for (int m = 0; m < result.melts; ++m) out_.put("All freezed. Let's melt frezzed records.\n");
+    if (result.finished) {
+      out_.put("No min record exists. Finished. (r:")
+          .put_int(result.read_count)
+          .put(", w:")
+          .put_int(result.write_count)
+          .put(")\n");
+    }
+  }
+
+ private:
+  output& out_;
+};
+
+void print_stop(output& out, const stop& s, const program_files& files) {
+  const std::int64_t test_case = std::int64_t{s.test_case} + 1;
+  switch (s.why) {
+    case stop::reason::test_case_file_not_opened:
+      out.put("Input File Open failed. FILE \"")
+          .put(files.test_case_file)
+          .put("\" does NOT EXIST.\n");
+      break;
+    case stop::reason::negative_num_test_cases:
+      out.put("num_test_cases is less than 0.\n");
+      break;
+    case stop::reason::out_of_memory:
+      out.put("Not enough memory at test case ").put_int(test_case).put(".\n");
+      break;
+    case stop::reason::num_keys_less_than_1:
+      // No line break: the prompt shares the line.
+      out.put("num_keys is less than 1 at test case ").put_int(test_case).put(".");
+      break;
+    case stop::reason::short_key_line:
+      out.put("num_keys is ")
+          .put_int(s.count)
+          .put(" but the key line holds only ")
+          .put_int(s.numbers_read)
+          .put(" at test case ")
+          .put_int(test_case)
+          .put(".\n");
+      break;
+  }
+}
+
+// The check's lines: "Testing test case N.........", a line for a wrong
+// count and for each wrong run, then "....PASSED" or "....FAILED".
+class verdict_printer final : public check_observer {
+ public:
+  explicit verdict_printer(output& out) : out_(out) {}
+
+  void count_read(const count_report& count) override {
+    const std::int64_t number = std::int64_t{count.test_case} + 1;
+    out_.put("Testing test case ").put_int(number).put(".........\n");
+    if (count.found != count.expected) {
+      out_.put("The number of runs in test case ").put_int(number).put(" is wrong.\n");
+    }
+  }
+
+  void wrong_run(const run_report& run) override {
+    out_.put("run ").put_int(run.run).put(" is wrong\n");
+  }
+
+  void test_case_checked(std::int32_t /*test_case*/, bool passed) override {
+    out_.put(passed ? "....PASSED\n" : "....FAILED\n");
+  }
+
+ private:
+  output& out_;
+};
 
 // Steps up to the closing line. A return is a stop: the caller goes straight
 // to the final wait.
@@ -25,11 +102,12 @@ void run_phases(const program_files& files, output& out) {
 
   // read_str's numbers, shared by the test-case reader and the checker.
   const auto line = std::make_unique<key_line>();
+  progress_printer progress(out);
   stop why;
   const std::optional<run_table> table =
-      generate_expected_runs(files.test_case_file, *line, &out, why);
+      generate_expected_runs(files.test_case_file, *line, &progress, why);
   if (!table) {
-    put_stop_message(out, why, files);
+    print_stop(out, why, files);
     return;
   }
 
@@ -43,11 +121,14 @@ void run_phases(const program_files& files, output& out) {
   out.put("Open Output file name for Test: \"").put(files.run_file).put("\"\n");
   std::optional<text_reader> runs = open_text_file(files.run_file);
   if (!runs) {
-    put_stop_message(out, {stop::reason::run_file_not_opened}, files);
+    out.put("Test File Open failed. FILE \"").put(files.run_file).put("\" does NOT EXIST.\n");
     out.put("Your File CANNOT PASS the TEST\n");
     return;
   }
-  print_check(*runs, *table, *line, out);
+  verdict_printer verdicts(out);
+  const check_result result = check_run_file(*runs, *table, *line, verdicts);
+  out.put("================================================\n");
+  out.put(result.all_passed ? "Your File PASS the TEST\n" : "Your File CANNOT PASS the TEST\n");
   out.put("<===============================================\n");
 }
 

@@ -5,9 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "driver/expected_runs.h"
-#include "explain/render.h"
-#include "explain/report.h"
+#include "check/run_file_checker.h"
+#include "explain/diagnosis.h"
+#include "explain/json_printer.h"
+#include "explain/text_printer.h"
+#include "generation/expected_runs.h"
+#include "input/test_case.h"
 
 namespace runcheck::explain {
 
@@ -56,37 +59,25 @@ int run(std::span<const std::string_view> args, output& out, output& err) {
       return 2;
     }
   }
-  const program_files defaults;
-  if (files.empty()) files.emplace_back(defaults.test_case_file);
-  if (files.size() == 1) files.emplace_back(defaults.run_file);
+  if (files.empty()) files.emplace_back(default_test_case_file);
+  if (files.size() == 1) files.emplace_back(default_run_file);
 
   // The runs are generated once, for every run file.
   const auto line = std::make_unique<key_line>();
   stop why;
   const std::optional<run_table> table =
       generate_expected_runs(files[0].c_str(), *line, nullptr, why);
-  const run_table* expected = table ? &*table : nullptr;
 
+  text_printer text(out);
+  json_printer json_lines(out);
+  report_printer& printer = json ? static_cast<report_printer&>(json_lines) : text;
   int status = 0;
-  output summaries;
   for (std::size_t f = 1; f < files.size(); ++f) {
-    file_report report;
-    report.test_case_file = files[0];
-    report.run_file = files[f];
-    if (table) {
-      check_file(*table, *line, report);
-    } else {
-      report.stopped = why;
-    }
-    if (json) {
-      print_json(out, report, expected);
-    } else {
-      print_text(out, report, expected);
-      print_summary(summaries, report);
-    }
-    status = std::max(status, report.status());
+    const file_summary summary = table ? report_run_file(files[0], files[f], *table, *line, printer)
+                                       : report_stopped(files[0], files[f], why, printer);
+    status = std::max(status, summary.status());
   }
-  out.put(summaries.text());
+  if (!json) text.print_summaries();
   return status;
 }
 

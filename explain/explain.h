@@ -6,7 +6,7 @@
 #include <span>
 #include <string_view>
 
-#include "runs/output.h"
+#include "platform/output.h"
 
 namespace runcheck::explain {
 

@@ -12,7 +12,7 @@ std::string_view line_locator::head() {
   return block.substr(0, std::min<std::size_t>(block.size(), 4096));
 }
 
-place line_locator::locate(std::int64_t offset) {
+located_line line_locator::locate(std::int64_t offset) {
   if (!file_) return {};
   // An offset on the line captured last is answered from the capture, which
   // holds no line feed.

@@ -12,7 +12,7 @@
 
 namespace runcheck::explain {
 
-struct place {
+struct located_line {
   std::int64_t line = 0;  // from 1; 0 when the offset is at the end of the file
   // The line from the offset up to its line feed (a carriage return before
   // it dropped), at most the 1999 bytes that a key-line read takes.
@@ -26,7 +26,7 @@ class line_locator {
 
   // The place at `offset`. Offsets must not decrease from call to call; the
   // view lasts until the next call.
-  place locate(std::int64_t offset);
+  located_line locate(std::int64_t offset);
 
   // Up to the first 4 KiB of the file, before any locate().
   std::string_view head();

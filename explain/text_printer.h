@@ -1,30 +1,29 @@
-// The two printers of runcheck-explain: text for people, one JSON document
-// per run file for graders. Both locate the reported offsets in the files
-// themselves (line_locator), reading each file once more, front to back.
+// The text printer, for people: for each failing test case its wrong count
+// and wrong runs, with the line, the expected keys beside the keys read, and
+// hints; the note on where the file goes out of step; or why the check could
+// not run. Then, once every run file is done, a summary line per run file.
 #pragma once
 
-#include <string_view>
-
 #include "explain/report.h"
-#include "runs/output.h"
-#include "runs/run_table.h"
+#include "platform/output.h"
 
 namespace runcheck::explain {
 
-// The block of one run file: for each failing test case its wrong count and
-// wrong runs, with lines, positions, keys and hints, the note on where the
-// file goes out of step; or the stop. `table` is null when the check stopped
-// before runs were generated.
-void print_text(output& out, const file_report& report, const run_table* table);
+class text_printer final : public report_printer {
+ public:
+  explicit text_printer(output& out) : out_(out) {}
 
-// One line: the run file, its verdict and how many test cases passed.
-void print_summary(output& out, const file_report& report);
+  void file_begun(const file_summary& summary) override;
+  void test_case(const file_summary& summary, const test_case_report& report) override;
+  void file_ended(const file_summary& summary) override;
 
-// The report as one JSON document on one line.
-void print_json(output& out, const file_report& report, const run_table* table);
+  // Prints the summary line of every run file printed so far.
+  void print_summaries();
 
-// `text` as a quoted JSON string. Bytes that are not valid UTF-8 become
-// U+FFFD, so the document is valid whatever a file name holds.
-void put_json_string(output& out, std::string_view text);
+ private:
+  output& out_;
+  output summaries_;
+  bool failure_shown_ = false;  // a failing test case of this run file was printed
+};
 
 }  // namespace runcheck::explain

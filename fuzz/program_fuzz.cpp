@@ -26,7 +26,7 @@
 #include "driver/program.h"
 #include "explain/explain.h"
 #include "fuzz/fuzz_support.h"
-#include "runs/output.h"
+#include "platform/output.h"
 
 // NOLINTNEXTLINE(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp): the sanitizer's name
 extern "C" const char* __asan_default_options() {

@@ -2,8 +2,8 @@
 
 namespace runcheck {
 
-int find_min_record(std::span<const record> records) {
-  std::int32_t minimum = key_ceiling;
+int find_min_record(std::span<const record> records, std::int64_t ceiling) {
+  std::int64_t minimum = ceiling;
   int result = -1;
   for (std::size_t i = 0; i < records.size(); ++i) {
     const record& slot = records[i];

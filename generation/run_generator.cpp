@@ -8,8 +8,8 @@ namespace runcheck {
 namespace {
 
 // The passes work on the buffer coded as one 64-bit value per slot: key * 8
-// + slot index, plus a state offset. The offsets order the states so that the
-// smallest value of the five answers a pass: a candidate below key_ceiling
+// + slot index, plus a state offset; the five slots live in five variables. The offsets order the
+// states so that the smallest value of the five answers a pass: a candidate below key_ceiling
 // (offset 0) is the one find_min_record would choose, the smallest key with
 // the lowest index among equal keys; failing one, a candidate at or above
 // key_ceiling means the buffer is not wholly frozen; failing that, a frozen
@@ -18,6 +18,11 @@ constexpr std::int64_t at_ceiling = std::int64_t{1} << 40;
 constexpr std::int64_t frozen_slot = std::int64_t{1} << 50;
 constexpr std::int64_t empty_slot = std::int64_t{1} << 60;
 constexpr std::int64_t not_in_use = std::int64_t{1} << 62;
+static_assert(buffer_capacity == 5, "the passes hold one variable a slot");
+static_assert(buffer_capacity <= 8, "the slot index takes the code's low three bits");
+// Every 32-bit key codes within 2^35 of its state's offset, below half the
+// distance to the next offset.
+static_assert(at_ceiling / 2 > (std::int64_t{1} << 35));
 
 std::int64_t candidate(std::int32_t key, int slot) {
   const std::int64_t code = std::int64_t{key} * 8 + slot;
@@ -37,20 +42,11 @@ std::int64_t offset_of(std::int64_t code) {
 
 }  // namespace
 
-void reset_records(record_buffer& buffer) {
-  buffer.buffer_size = buffer_capacity;
-  for (record& slot : buffer.slots) slot = record{0, 1, 1};
-}
-
-generation_result generate_runs(std::span<const std::int32_t> keys, record_buffer& buffer,
-                                run_set& set) {
+generation_result generate_runs(std::span<const std::int32_t> keys, run_set& set) {
   generation_result result;
-  if (keys.size() < static_cast<std::size_t>(buffer.buffer_size)) {
-    buffer.buffer_size = static_cast<int>(keys.size());
-  }
-  const int size = buffer.buffer_size;
+  // Fewer keys than slots: only as many slots as keys are used.
+  const int size = std::min(buffer_capacity, static_cast<int>(keys.size()));
 
-  static_assert(buffer_capacity == 5);
   std::array<std::int64_t, buffer_capacity> code = {not_in_use, not_in_use, not_in_use, not_in_use,
                                                     not_in_use};
   for (int i = 0; i < size; ++i) {
@@ -62,8 +58,8 @@ generation_result generate_runs(std::span<const std::int32_t> keys, record_buffe
 
   // Keys go straight to the room behind `set`; a run's end is recorded when
   // the next run opens and when the passes end.
-  std::int16_t* const first_key = set.keys;
-  std::int16_t* out = first_key;
+  stored_key* const first_key = set.keys;
+  stored_key* out = first_key;
   std::int32_t last_key = -1;
   start_run(set);
 
@@ -79,8 +75,8 @@ generation_result generate_runs(std::span<const std::int32_t> keys, record_buffe
       // stored either way (there is room) and kept only when written.
       const auto key = static_cast<std::int32_t>(best >> 3);
       const bool freeze = key < last_key;
-      // -1 <= key < key_ceiling here, so it fits in 16 bits.
-      *out = static_cast<std::int16_t>(key);
+      // run_start_key <= key < key_ceiling here, which the table's keys hold.
+      *out = static_cast<stored_key>(key);
       out += freeze ? 0 : 1;
       last_key = freeze ? last_key : key;
       const bool more = next_key != keys_end;
@@ -99,7 +95,7 @@ generation_result generate_runs(std::span<const std::int32_t> keys, record_buffe
       for (std::int64_t* c : {&c0, &c1, &c2, &c3, &c4}) {
         if (offset_of(*c) == frozen_slot) *c -= frozen_slot;
       }
-      set.run_end[set.run_count] = static_cast<std::uint16_t>(out - first_key);
+      set.run_end[set.run_count] = static_cast<stored_run_end>(out - first_key);
       start_run(set);
       last_key = -1;
     } else {
@@ -107,17 +103,8 @@ generation_result generate_runs(std::span<const std::int32_t> keys, record_buffe
       break;
     }
   }
-  set.run_end[set.run_count] = static_cast<std::uint16_t>(out - first_key);
+  set.run_end[set.run_count] = static_cast<stored_run_end>(out - first_key);
 
-  code = {c0, c1, c2, c3, c4};
-  for (int i = 0; i < size; ++i) {
-    const std::int64_t c = code[static_cast<std::size_t>(i)];
-    const std::int64_t offset = offset_of(c);
-    buffer.slots[static_cast<std::size_t>(i)] =
-        record{static_cast<std::int32_t>((c - offset) >> 3),
-               static_cast<std::uint8_t>(offset == frozen_slot),
-               static_cast<std::uint8_t>(offset == empty_slot)};
-  }
   result.read_count = static_cast<std::int32_t>(next_key - keys.data());
   result.write_count = static_cast<std::int32_t>(out - first_key);
   return result;

@@ -10,6 +10,9 @@
 
 namespace runcheck {
 
+// The test-case file that both programs read when no other is named.
+inline constexpr const char* default_test_case_file = "replacement_input.txt";
+
 struct test_case {
   std::int32_t num_keys = 0;
   // How many numbers the key line gave; 0 when num_keys < 1, since the key

@@ -9,22 +9,9 @@ constexpr std::size_t block_size = std::size_t{64} * 1024;
 constexpr std::string_view byte_order_mark = "\xEF\xBB\xBF";
 }  // namespace
 
-text_reader text_reader::from_memory(std::string_view text) {
-  text_reader reader(text.data(), text.data() + text.size());
-  if (text.starts_with(byte_order_mark)) reader.consume(byte_order_mark.size());
-  return reader;
-}
-
-text_reader text_reader::from_descriptor(int fd) {
-  return text_reader(platform::adopt_descriptor(fd));
-}
-
 text_reader::text_reader(platform::file_handle file) : file_(file), block_(new char[block_size]) {
   pos_ = end_ = block_.get();
 }
-
-text_reader::text_reader(const char* begin, const char* end)
-    : pos_(begin), end_(end), end_offset_(end - begin), eof_(true) {}
 
 text_reader::text_reader(text_reader&& other) noexcept
     : file_(std::exchange(other.file_, platform::file_handle::none)),

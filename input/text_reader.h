@@ -1,4 +1,4 @@
-// text_reader: one text file (or a block of memory) read front to back, once.
+// text_reader: one text file read front to back, once.
 //
 // The reader hands out characters one at a time, or the unread part of its
 // block for scanning in place, from a 64 KiB block buffer, so memory stays
@@ -23,14 +23,6 @@ namespace runcheck {
 class text_reader {
  public:
   static constexpr int end_of_file = -1;
-
-  // Reads the bytes of `text`, which must outlive the reader.
-  static text_reader from_memory(std::string_view text);
-
-  // Reads the open file descriptor `fd`, whatever it refers to, and closes
-  // it when done. For callers that made the descriptor themselves (a pipe,
-  // for example); files named by the user go through open_text_file.
-  static text_reader from_descriptor(int fd);
 
   text_reader(text_reader&& other) noexcept;
   text_reader& operator=(text_reader&& other) noexcept;
@@ -74,7 +66,6 @@ class text_reader {
  private:
   friend std::optional<text_reader> open_text_file(const char* path);
   explicit text_reader(platform::file_handle file);
-  text_reader(const char* begin, const char* end);
 
   // A block never ends in a carriage return while more bytes may follow
   // (refill() holds it back), so pos_[1] is in the block whenever it matters.

@@ -1,4 +1,4 @@
-#include "runs/output.h"
+#include "platform/output.h"
 
 #include <algorithm>
 

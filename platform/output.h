@@ -1,4 +1,4 @@
-// output: the one writer of everything the program prints.
+// output: the console writer, the one writer of everything the programs print.
 //
 // Text collects in a large buffer and goes out in blocks, so standard output
 // stays fully buffered until flush(). Numbers are formatted with

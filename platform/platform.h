@@ -19,10 +19,6 @@ enum class file_handle : std::intptr_t { none = -1 };
 // is sure to come.
 file_handle open_regular_file(const char* path);
 
-// Takes over the C runtime's file descriptor `fd` (a pipe's reading end,
-// for example); the descriptor is closed, the handle given is the caller's.
-file_handle adopt_descriptor(int fd);
-
 // Reads up to `size` bytes into `data`, waiting for at least one. Gives the
 // number read; 0 at the end of the file and on any error.
 std::size_t read_block(file_handle file, char* data, std::size_t size);

@@ -32,8 +32,6 @@ file_handle open_regular_file(const char* path) {
   return handle(fd);
 }
 
-file_handle adopt_descriptor(int fd) { return handle(fd); }
-
 std::size_t read_block(file_handle file, char* data, std::size_t size) {
   for (;;) {
     const ssize_t n = ::read(descriptor(file), data, size);

@@ -5,7 +5,6 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
-#include <io.h>
 #include <windows.h>
 
 #include <algorithm>
@@ -52,20 +51,6 @@ file_handle open_regular_file(const char* path) {
     return file_handle::none;
   }
   return handle(h);
-}
-
-file_handle adopt_descriptor(int fd) {
-  // The descriptor's handle belongs to the C runtime, which closes it with
-  // the descriptor; a duplicate is the caller's own.
-  const auto original = reinterpret_cast<HANDLE>(::_get_osfhandle(fd));
-  HANDLE own = INVALID_HANDLE_VALUE;
-  if (original != INVALID_HANDLE_VALUE &&
-      ::DuplicateHandle(::GetCurrentProcess(), original, ::GetCurrentProcess(), &own, 0, FALSE,
-                        DUPLICATE_SAME_ACCESS) == 0) {
-    own = INVALID_HANDLE_VALUE;
-  }
-  ::_close(fd);
-  return handle(own);
 }
 
 std::size_t read_block(file_handle file, char* data, std::size_t size) {

@@ -7,9 +7,10 @@ namespace runcheck {
 
 namespace {
 
-// Every key the table holds, -1 to 32767, formatted ahead: entry k + 1
-// holds the key's decimal text followed by a space, and the length of that
-// text, space included. A key then costs one 8-byte copy and an add.
+// Every key the table holds, lowest_written_key to highest_written_key,
+// formatted ahead: entry k - lowest_written_key holds the key's decimal text
+// followed by a space, and the length of that text, space included. A key
+// then costs one 8-byte copy and an add.
 struct key_text {
   char text[7];
   std::uint8_t length;
@@ -17,8 +18,10 @@ struct key_text {
 static_assert(sizeof(key_text) == 8);
 
 // Built by counting up in decimal from -1, so that it stays within what a
-// compiler evaluates at compile time.
-constexpr std::size_t key_text_count = 32769;
+// compiler evaluates at compile time; five digits and a space fill an entry
+// and a key's place in run_line_room.
+constexpr std::size_t key_text_count = written_key_count;
+static_assert(lowest_written_key == -1 && highest_written_key <= 99999 && widest_key_text == 6);
 
 constexpr std::array<key_text, key_text_count> make_key_texts() {
   std::array<key_text, key_text_count> table{};
@@ -48,10 +51,10 @@ constexpr std::array<key_text, key_text_count> key_texts = make_key_texts();
 
 }  // namespace
 
-char* format_run_line(std::span<const std::int16_t> keys, char* line) {
+char* format_run_line(std::span<const stored_key> keys, char* line) {
   char* p = line;
-  for (const std::int16_t key : keys) {
-    const key_text& entry = key_texts[static_cast<std::size_t>(key + 1)];
+  for (const stored_key key : keys) {
+    const key_text& entry = key_texts[static_cast<std::size_t>(key - lowest_written_key)];
     std::memcpy(p, &entry, sizeof entry);
     p += entry.length;
   }

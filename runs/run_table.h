@@ -13,12 +13,18 @@
 #include <type_traits>
 #include <utility>
 
+#include "generation/limits.h"
+
 namespace runcheck {
 
-// A test case opens at most 251 runs and writes at most 500 keys (one a pass
-// of the step budget), every one from -1 to 32767.
-inline constexpr int max_runs = 251;
-inline constexpr int max_run_keys = 500;
+// A test case opens at most max_runs runs and writes at most max_run_keys
+// keys, every one from lowest_written_key to highest_written_key: keys are
+// kept in 16 bits, and a run's end, a count of the test case's keys, too.
+using stored_key = std::int16_t;
+using stored_run_end = std::uint16_t;
+static_assert(lowest_written_key >= std::numeric_limits<stored_key>::min() &&
+              highest_written_key <= std::numeric_limits<stored_key>::max());
+static_assert(max_run_keys <= std::numeric_limits<stored_run_end>::max());
 
 // One test case's runs: a view on the stored runs, or, between
 // run_table::open_test_case and run_table::close_test_case, on the room where
@@ -27,8 +33,8 @@ inline constexpr int max_run_keys = 500;
 // 1..r, so run r's keys are keys[run_end[r - 1]] up to keys[run_end[r]].
 struct run_set {
   std::int32_t run_count = 0;
-  std::uint16_t* run_end = nullptr;
-  std::int16_t* keys = nullptr;
+  stored_run_end* run_end = nullptr;
+  stored_key* keys = nullptr;
 };
 
 // The four accessors below sit in the generator's, the listing's and the
@@ -43,11 +49,11 @@ inline void start_run(run_set& set) {
 }
 
 // Appends key k to the current run. Preconditions: a run is open, the test
-// case holds fewer than max_run_keys keys, and -1 <= k <= 32767 (the only
-// keys the generator writes), so k fits in 16 bits.
+// case holds fewer than max_run_keys keys, and k is a key the generator
+// writes (lowest_written_key..highest_written_key), so it fits a stored_key.
 inline void append_key(run_set& set, std::int32_t k) {
-  std::uint16_t& end = set.run_end[set.run_count];
-  set.keys[end] = static_cast<std::int16_t>(k);
+  stored_run_end& end = set.run_end[set.run_count];
+  set.keys[end] = static_cast<stored_key>(k);
   ++end;
 }
 
@@ -59,7 +65,7 @@ inline std::int32_t run_length(const run_set& set, std::int64_t r) {
 }
 
 // The keys of run r, run_length(set, r) of them; empty outside 1..run_count.
-inline std::span<const std::int16_t> run_keys(const run_set& set, std::int64_t r) {
+inline std::span<const stored_key> run_keys(const run_set& set, std::int64_t r) {
   if (r < 1 || r > set.run_count) return {};
   return {set.keys + set.run_end[r - 1], static_cast<std::size_t>(run_length(set, r))};
 }
@@ -147,8 +153,8 @@ class run_table {
     std::uint64_t first_key = 0;
   };
 
-  growable_array<std::int16_t> keys_;
-  growable_array<std::uint16_t> ends_;
+  growable_array<stored_key> keys_;
+  growable_array<stored_run_end> ends_;
   growable_array<test_case_start> starts_;
 };
 
