@@ -198,8 +198,7 @@ file_summary report_stopped(const std::string& test_case_file, const std::string
     line_locator file(open_text_file(test_case_file.c_str()));
     stopped.line = file.locate(why.offset).line;
   }
-  const file_summary summary{
-      .test_case_file = test_case_file, .run_file = run_file, .stopped = stopped};
+  file_summary summary{.test_case_file = test_case_file, .run_file = run_file, .stopped = stopped};
   printer.file_begun(summary);
   printer.file_ended(summary);
   return summary;

@@ -70,11 +70,13 @@ int run(std::span<const std::string_view> args, output& out, output& err) {
 
   text_printer text(out);
   json_printer json_lines(out);
-  report_printer& printer = json ? static_cast<report_printer&>(json_lines) : text;
+  report_printer* printer = &text;
+  if (json) printer = &json_lines;
   int status = 0;
   for (std::size_t f = 1; f < files.size(); ++f) {
-    const file_summary summary = table ? report_run_file(files[0], files[f], *table, *line, printer)
-                                       : report_stopped(files[0], files[f], why, printer);
+    const file_summary summary = table
+                                     ? report_run_file(files[0], files[f], *table, *line, *printer)
+                                     : report_stopped(files[0], files[f], why, *printer);
     status = std::max(status, summary.status());
   }
   if (!json) text.print_summaries();

@@ -27,7 +27,7 @@ inline constexpr std::int32_t key_ceiling = 32768;
 inline constexpr std::int32_t lowest_written_key = run_start_key;
 inline constexpr std::int32_t highest_written_key = key_ceiling - 1;
 inline constexpr std::size_t written_key_count =
-    static_cast<std::size_t>(highest_written_key - lowest_written_key + 1);
+    static_cast<std::size_t>(std::int64_t{highest_written_key} - lowest_written_key + 1);
 
 // A pass writes at most one key, so a test case writes at most this many.
 inline constexpr int max_run_keys = step_budget;
