@@ -21,7 +21,8 @@ TEST(variants, each_differs_from_the_right_program) {
   for (const variant& v : known_variants()) {
     SCOPED_TRACE(std::string(v.name));
     bool differs = false;
-    for (const auto& keys : probes) differs = differs || variant_runs(v, keys) != reference_runs(keys);
+    for (const auto& keys : probes)
+      differs = differs || variant_runs(v, keys) != reference_runs(keys);
     EXPECT_TRUE(differs);
   }
 }
