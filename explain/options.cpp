@@ -1,0 +1,61 @@
+#include "explain/options.h"
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+
+#include "check/run_file_checker.h"
+#include "input/test_case.h"
+
+namespace runcheck::explain {
+
+const std::string_view usage = "usage: runcheck-explain [--json] [TEST_CASE_FILE [RUN_FILE...]]\n";
+
+const std::string_view help =
+    "\n"
+    "Checks each RUN_FILE against the runs that replacement selection with a\n"
+    "buffer of five records makes from the test cases in TEST_CASE_FILE, with\n"
+    "runcheck's verdicts, and says where each run file goes wrong: the line, the\n"
+    "run, the position and the keys. Without files it reads replacement_input.txt\n"
+    "and replacement_output.txt in the current folder; with TEST_CASE_FILE alone\n"
+    "it checks replacement_output.txt.\n"
+    "\n"
+    "  --json     one JSON document per run file, one per line\n"
+    "  --help     print this help and exit\n"
+    "  --version  print the version and exit\n"
+    "\n"
+    "Exit status: 0 every test case passed, 1 a test case failed, 2 the check\n"
+    "could not run or the arguments are wrong.\n";
+
+options parse_options(std::span<const std::string_view> args) {
+  options result;
+  bool help_wanted = false;
+  bool version_wanted = false;
+  CLI::App app;
+  app.set_help_flag();  // the help is ours
+  app.allow_extras();   // unknown options are reported below, in our words
+  app.add_flag("-h,--help", help_wanted);
+  app.add_flag("--version", version_wanted);
+  app.add_flag("--json", result.json);
+  app.add_option("files", result.files);
+  // Everything after "--" is a file, whatever it looks like; CLI11 reads
+  // what comes before, and takes its arguments last first.
+  const auto end_of_options = std::find(args.begin(), args.end(), "--");
+  std::vector<std::string> reversed(std::make_reverse_iterator(end_of_options), args.rend());
+  try {
+    app.parse(reversed);
+  } catch (const CLI::ParseError& e) {
+    return {.what = options::action::wrong, .error = e.what()};
+  }
+  if (help_wanted) return {.what = options::action::help};
+  if (version_wanted) return {.what = options::action::version};
+  if (!app.remaining().empty()) {
+    return {.what = options::action::wrong, .error = "unknown option " + app.remaining().front()};
+  }
+  if (end_of_options != args.end())
+    result.files.insert(result.files.end(), end_of_options + 1, args.end());
+  if (result.files.empty()) result.files.emplace_back(default_test_case_file);
+  if (result.files.size() == 1) result.files.emplace_back(default_run_file);
+  return result;
+}
+
+}  // namespace runcheck::explain

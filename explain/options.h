@@ -1,0 +1,29 @@
+// runcheck-explain's command line, read into values.
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace runcheck::explain {
+
+struct options {
+  enum class action { check, help, version, wrong };
+  action what = action::check;
+  bool json = false;
+  // The test-case file, then the run files; the defaults fill in what is
+  // not given.
+  std::vector<std::string> files;
+  std::string error;  // wrong: what is wrong, for a person
+};
+
+// Reads `args` (without the program's name). "--" ends the options; "-" is a
+// file name.
+options parse_options(std::span<const std::string_view> args);
+
+// The usage line, and the whole help.
+extern const std::string_view usage;
+extern const std::string_view help;
+
+}  // namespace runcheck::explain
