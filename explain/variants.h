@@ -24,8 +24,7 @@ struct variant {
     one_sorted_run,  // every key, sorted, in one run
   };
   std::string_view name;  // an identifier, as in JSON: "buffer_4", "natural_runs", ...
-  // What the program does, to follow "a program that" or "the runs that":
-  // "uses a buffer of 4 records".
+  // The program, as a noun phrase: "a program with a buffer of 4 records".
   std::string_view description;
   method how = method::selection;
   selection_rules rules;
