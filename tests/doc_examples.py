@@ -1,14 +1,14 @@
 #!/usr/bin/env python3
-# Turns the examples of the documents into case folders for run_case.cmake.
+# Turns the examples of the documents into case files for run_case.py.
 #
 # usage: doc_examples.py OUT_DIR MANUAL_PAGE EXAMPLES_DIR DOCUMENT...
 #
 # An example is a set of fenced blocks, each announced on the line before its
 # opening fence by <!-- example NAME: ROLE[; OPTION]... --> (the last section of
 # docs/run-file-guide.md describes the roles and options). Each becomes
-# OUT_DIR/<document>.<NAME>/ with the files it gives and expected_stdout.txt
-# (the whole output) or expected_excerpt.txt (lines the output must hold), and
-# explain_stdout.txt (runcheck-explain's whole output) where it gives one.
+# OUT_DIR/<document>.<NAME>.case with the files it gives, running runcheck
+# where it gives its whole output or an excerpt, and runcheck-explain where it
+# gives that program's output.
 # Exits with status 1, listing what is wrong, on an unmarked block other than a
 # shell command, a malformed marker, an example without output, a document
 # without examples, a message heading (#### `...`, %d a number, %s a name) that
@@ -18,8 +18,7 @@ import os, re, shutil, sys
 
 out, manual, examples, documents = sys.argv[1], sys.argv[2], sys.argv[3], sys.argv[4:]
 FILES = {"test-case file": "replacement_input.txt", "run file": "replacement_output.txt",
-         "output": "expected_stdout.txt", "output excerpt": "expected_excerpt.txt",
-         "explain output": "explain_stdout.txt"}
+         "output": "output", "output excerpt": "excerpt", "explain output": "explain"}
 OPTIONS = {"CRLF line ends": ("\n", "\r\n"), "a space before each line break": ("\n", " \n"),
            "tabs for spaces": (" ", "\t")}
 errors = []
@@ -45,28 +44,40 @@ for document in documents:
                 end = lines.index("```", i + 2)
                 text, i = "".join(s + "\n" for s in lines[i + 2:end]), end
             try:
+                status = re.fullmatch(r"exit status ([0-9])", "; ".join(options))
                 if not m[1] or role not in FILES or FILES[role] in case or text is None \
-                        or (options and "output" in role):
+                        or (options and "output" in role and not (status and role == "explain output")):
                     raise ValueError(f"bad marker, second {role}, or no block or earlier file to take")
-                for option in options:  # OPTIONS, or '"P" stands for N times "T"'
+                for option in options if "output" not in role else []:  # OPTIONS, or '"P" stands for N times "T"'
                     m = re.fullmatch(r'"([^"]+)" stands for ([0-9]+) times "([^"]+)"', option)
                     old, new = OPTIONS.get(option) or (m and m[1] in text and (m[1], m[3] * int(m[2]))) or ("", "")
                     text, errors = text.replace(old, new), errors + [f'{at}unknown option "{option}"'] * (not old)
-                case[FILES[role]] = text
+                case[FILES[role]], case["status"] = text, status[1] if status else case.get("status", "0")
             except ValueError as e:
                 errors.append(at + str(e))
         i += 1
     cases.pop("", None)
-    outputs = [t for c in cases.values() for f, t in c.items() if f.startswith("expected")]
+    outputs = [t for c in cases.values() for f, t in c.items() if f in ("output", "excerpt")]
     errors += [f"{document}: no example shows the message {message}" for message in messages
                if not any(re.search(re.escape(message).replace("%d", "-?[0-9]+").replace("%s", '[^"]*'), t)
                           for t in outputs)]
     errors += [f"{document}: example {n} shows no output" for n, c in cases.items()
-               if not any(f.startswith(("expected", "explain")) for f in c)] + [f"{document}: no example"] * (not cases)
-    for name, files in cases.items():  # the whole output ends with the prompt, no line break
-        os.makedirs(folder := os.path.join(out, os.path.basename(document).removesuffix(".md") + "." + name))
-        for file, text in files.items():
-            open(os.path.join(folder, file), "w", newline="").write(text[:-1] if file == "expected_stdout.txt" else text)
+               if not any(f in ("output", "excerpt", "explain") for f in c)] + [f"{document}: no example"] * (not cases)
+    os.makedirs(out, exist_ok=True)
+    for name, c in cases.items():  # files with CR bytes are made by a generator
+        script, sections = [f"# The example {name} of {document}."], ""
+        for file in ("replacement_input.txt", "replacement_output.txt"):
+            if "\r" in c.get(file, ""):
+                script.append(f"{file} = {c[file]!r}")
+            elif file in c:
+                sections += f"-- {file} --\n" + c[file]
+        for kind, command, check in (("output", "$ runcheck", "output"), ("excerpt", "$ runcheck", "excerpt"),
+                                     ("explain", f"$ runcheck-explain\nexpect status {c['status']}", "output")):
+            if kind in c:  # the whole output ends with the prompt, no line break
+                script += [command, f"expect {check} {kind}"]
+                sections += f"-- {kind}{' (no final line break)' * (kind == 'output')} --\n" + c[kind]
+        document_name = os.path.basename(document).removesuffix(".md")
+        open(os.path.join(out, f"{document_name}.{name}.case"), "w").write("\n".join(script) + "\n\n" + sections)
 
 blocks = re.findall(r"^\.EX\n(.*?)^\.EE$", open(manual, encoding="utf-8").read(), re.M | re.S)
 errors += [f"{manual}: no .EX block shows {examples}/{name}" for name in FILES.values()
