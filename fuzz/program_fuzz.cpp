@@ -12,7 +12,9 @@
 // in step (no empty run, which a count read would skip, and no run line too
 // long for one key-line read); and runcheck-explain --json, on the same
 // files, gives runcheck's verdict for every test case and the exit status
-// that runcheck's output calls for (0 pass, 1 fail, 2 no check).
+// that runcheck's output calls for (0 pass, 1 fail, 2 no check). No other
+// test checks that agreement: the replay runs it on seeds made from every
+// end-to-end case (fuzz/CMakeLists.txt).
 //
 // The run table follows the first count, so allocations above 1 GiB fail
 // softly and the program's own "Not enough memory" path stays reachable.

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
-# Runs one end-to-end case file.
+# Runs one end-to-end case file; or writes fuzz seeds made from case files.
 #
 # usage: run_case.py [--bin DIR] [--work DIR] [--crlf] [--no-memory-limit] CASE [EMULATOR...]
+#        run_case.py --seeds OUT_DIR CASE_OR_FOLDER...
 #
 # A case is one file, tests/cases/<name>.case, that holds everything about it:
 #
@@ -75,7 +76,12 @@
 # --bin names the programs' directory, --work a scratch directory (emptied
 # first), EMULATOR a command that runs them (wine). Exit status: 0 the case
 # passed, 1 it failed, 77 it was skipped.
-import os, re, shlex, shutil, subprocess, sys, threading
+#
+# --seeds writes, from the two files of every case, the seeds of fuzz_program
+# (OUT_DIR/program/<case>) and fuzz_reading (OUT_DIR/reading/<case>.input and
+# .output; their formats are at the top of fuzz/*_fuzz.cpp). A case with a
+# device, or with more than 64 KiB in its files, gives none.
+import os, re, shlex, shutil, subprocess, sys, threading, zlib
 
 HEADER = re.compile(r"-- (\S+)( \(no final line break\))? --")
 SKIP = 77
@@ -269,7 +275,37 @@ def run_case(path, options):
     return 1 if failed else 0
 
 
+def write_seeds(out, paths):
+    """Seeds of both fuzz targets from the two files of every case."""
+    cases = [os.path.join(p, f) for p in paths if os.path.isdir(p) for f in sorted(os.listdir(p))
+             if f.endswith(".case")] + [p for p in paths if p.endswith(".case")]
+    for target in ("program", "reading"):
+        shutil.rmtree(os.path.join(out, target), ignore_errors=True)
+        os.makedirs(os.path.join(out, target))
+    for path in cases:
+        name = os.path.basename(path).removesuffix(".case")
+        places = read_script(*parse(path))[0]
+        files = [places.get(f, ("absent",)) for f in ("replacement_input.txt", "replacement_output.txt")]
+        if any(f[0] == "ln" for f in files if isinstance(f, tuple)) or \
+                sum(len(f) for f in files if isinstance(f, bytes)) > 65536:
+            continue
+        # fuzz_program: what stands in place of each file (5 pipe, 6 nothing, 7 directory, 0 bytes).
+        kinds = [0 if isinstance(f, bytes) else {"mkfifo": 5, "absent": 6, "mkdir": 7}[f[0]] for f in files]
+        body = [f if isinstance(f, bytes) else b"" for f in files]
+        open(os.path.join(out, "program", name), "wb").write(
+            bytes([kinds[0] | kinds[1] << 3]) + body[0] + b"\n====\n" + body[1])
+        # fuzz_reading: a count and key lines in turn; at the start where a byte order mark is,
+        # elsewhere after padding that makes the text meet the reader's block boundary.
+        for suffix, f in zip((".input", ".output"), files):
+            if isinstance(f, bytes):
+                place = 1 if f.startswith(b"\xef\xbb\xbf") else zlib.crc32(name.encode()) & 0xFC
+                open(os.path.join(out, "reading", name + suffix), "wb").write(bytes([0x54, place]) + f)
+
+
 def main(argv):
+    if argv[:1] == ["--seeds"]:
+        write_seeds(argv[1], argv[2:])
+        return 0
     options = {"bin": ".", "work": "work", "crlf": False, "memory": True}
     while argv and argv[0].startswith("--"):
         option = argv.pop(0)
