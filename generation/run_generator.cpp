@@ -63,7 +63,8 @@ generation_result generate_runs(std::span<const std::int32_t> keys, run_set& set
   std::int32_t last_key = -1;
   start_run(set);
 
-  for (int pass = 0; pass < step_budget; ++pass) {
+  int pass = 0;
+  for (; pass < step_budget; ++pass) {
     // Each pass depends on the one before it through the five codes, so they
     // stay in registers: the minimum is taken as a tree, and the chosen slot
     // (the one whose code is the minimum; codes differ by their slot index)
@@ -100,11 +101,13 @@ generation_result generate_runs(std::span<const std::int32_t> keys, run_set& set
       last_key = -1;
     } else {
       result.finished = true;
+      ++pass;
       break;
     }
   }
   set.run_end[set.run_count] = static_cast<stored_run_end>(out - first_key);
 
+  result.steps = pass;
   result.read_count = static_cast<std::int32_t>(next_key - keys.data());
   result.write_count = static_cast<std::int32_t>(out - first_key);
   return result;

@@ -25,6 +25,7 @@ namespace runcheck {
 struct generation_result {
   int melts = 0;
   bool finished = false;  // a pass found no key to choose: the finishing message
+  int steps = 0;          // passes run, the finishing one included; step_budget when it ran out
   std::int32_t read_count = 0;
   std::int32_t write_count = 0;
 
