@@ -28,4 +28,10 @@ void run_table::close_test_case(const run_set& set) {
   starts_.resize_within_room(starts_.size() + 1);
 }
 
+void run_table::clear() {
+  keys_.resize_within_room(0);
+  ends_.resize_within_room(0);
+  starts_.resize_within_room(0);
+}
+
 }  // namespace runcheck

@@ -111,7 +111,7 @@ class growable_array {
 
   T* data() const { return data_; }
   std::size_t size() const { return size_; }
-  // Precondition: n <= size() + the room last reserved.
+  // Precondition: n <= size() + the room last reserved, or n <= size().
   void resize_within_room(std::size_t n) { size_ = n; }
 
  private:
@@ -143,6 +143,10 @@ class run_table {
   // Stores the runs written to `set`, the run_set that open_test_case gave
   // last; the test case becomes test case size() - 1.
   void close_test_case(const run_set& set);
+
+  // Forgets every test case stored, keeping the memory for the next ones;
+  // the run_sets given so far no longer hold their runs.
+  void clear();
 
  private:
   // Where a test case's run ends and keys begin. Once a test case was opened
