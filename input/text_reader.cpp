@@ -13,6 +13,19 @@ text_reader::text_reader(platform::file_handle file) : file_(file), block_(new c
   pos_ = end_ = block_.get();
 }
 
+// The whole text is one block, read to its end: a carriage return and the
+// line feed after it stand in the same block, as fold() needs.
+text_reader::text_reader(std::string_view text)
+    : block_(new char[text.size() + 1]),
+      end_offset_(static_cast<std::int64_t>(text.size())),
+      eof_(true),
+      at_start_(false) {
+  text.copy(block_.get(), text.size());
+  pos_ = block_.get();
+  end_ = pos_ + text.size();
+  if (text.starts_with(byte_order_mark)) pos_ += byte_order_mark.size();
+}
+
 text_reader::text_reader(text_reader&& other) noexcept
     : file_(std::exchange(other.file_, platform::file_handle::none)),
       block_(std::move(other.block_)),
@@ -85,5 +98,7 @@ std::optional<text_reader> open_text_file(const char* path) {
   if (file == platform::file_handle::none) return std::nullopt;
   return text_reader(file);
 }
+
+text_reader read_text(std::string_view text) { return text_reader(text); }
 
 }  // namespace runcheck

@@ -65,7 +65,9 @@ class text_reader {
 
  private:
   friend std::optional<text_reader> open_text_file(const char* path);
+  friend text_reader read_text(std::string_view text);
   explicit text_reader(platform::file_handle file);
+  explicit text_reader(std::string_view text);
 
   // A block never ends in a carriage return while more bytes may follow
   // (refill() holds it back), so pos_[1] is in the block whenever it matters.
@@ -92,5 +94,9 @@ class text_reader {
 // Opens `path` read-only. Gives nothing when it cannot be opened or is not a
 // regular file (a directory, a FIFO or a device, for example).
 std::optional<text_reader> open_text_file(const char* path);
+
+// A reader over a copy of `text`, as if it were a file's bytes: for text the
+// program made itself, read by the same rules.
+text_reader read_text(std::string_view text);
 
 }  // namespace runcheck
