@@ -20,7 +20,8 @@ class progress_printer final : public generation_observer {
  public:
   explicit progress_printer(output& out) : out_(out) {}
 
-  void test_case_generated(const test_case& /*tc*/, const generation_result& result) override {
+  void test_case_generated(const test_case& /*tc*/, const run_set& /*runs*/,
+                           const generation_result& result) override {
     for (int m = 0; m < result.melts; ++m) out_.put("All freezed. Let's melt frezzed records.\n");
     if (result.finished) {
       out_.put("No min record exists. Finished. (r:")

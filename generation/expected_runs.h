@@ -35,7 +35,9 @@ struct stop {
 // Sees each test case as soon as its runs are generated.
 class generation_observer {
  public:
-  virtual void test_case_generated(const test_case& tc, const generation_result& result) = 0;
+  // `runs` holds the test case's runs until the next test case is read.
+  virtual void test_case_generated(const test_case& tc, const run_set& runs,
+                                   const generation_result& result) = 0;
 
  protected:
   generation_observer() = default;
@@ -44,10 +46,21 @@ class generation_observer {
   ~generation_observer() = default;
 };
 
+// Whether the run table keeps every test case's runs, or forgets each test
+// case once the observer has seen it, so memory stays that of one test case.
+enum class runs_kept { all, none };
+
 // Reads `test_case_file` and generates the runs of every test case. Gives
-// the run table, or nothing with `why` set. `line` is the caller's line
-// buffer; `observer`, when given, sees every test case generated.
+// the run table (empty with runs_kept::none), or nothing with `why` set.
+// `line` is the caller's line buffer; `observer`, when given, sees every
+// test case generated.
 std::optional<run_table> generate_expected_runs(const char* test_case_file, key_line& line,
-                                                generation_observer* observer, stop& why);
+                                                generation_observer* observer, stop& why,
+                                                runs_kept keep = runs_kept::all);
+
+// The same on a test-case file already open, or held in memory.
+std::optional<run_table> generate_expected_runs(text_reader& input, key_line& line,
+                                                generation_observer* observer, stop& why,
+                                                runs_kept keep = runs_kept::all);
 
 }  // namespace runcheck
