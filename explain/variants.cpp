@@ -51,17 +51,8 @@ std::span<const variant> known_variants() { return variants; }
 run_list variant_runs(const variant& v, std::span<const std::int32_t> keys) {
   run_list runs;
   switch (v.how) {
-    case variant::method::selection: {
-      selection_rules rules = v.rules;
-      if (rules.step_budget == no_budget) {
-        // Each key is written once and frozen at most once, and a melt
-        // needs a freeze: 3 passes a key end every test case whose keys lie
-        // in the range.
-        const auto enough = static_cast<std::int64_t>(keys.size()) * 3 + 2;
-        rules.step_budget = static_cast<int>(std::max<std::int64_t>(enough, step_budget + 1));
-      }
-      return reference_runs(keys, rules);
-    }
+    case variant::method::selection:
+      return reference_runs(keys, played_rules(v, keys));
     case variant::method::natural_runs:
       for (std::size_t i = 0; i < keys.size(); ++i) {
         if (i == 0 || keys[i] < keys[i - 1]) runs.emplace_back();
@@ -81,6 +72,17 @@ run_list variant_runs(const variant& v, std::span<const std::int32_t> keys) {
       break;
   }
   return runs;
+}
+
+selection_rules played_rules(const variant& v, std::span<const std::int32_t> keys) {
+  selection_rules rules = v.rules;
+  if (rules.step_budget == no_budget) {
+    // Each key is written once and frozen at most once, and a melt needs a
+    // freeze: 3 passes a key end every test case whose keys lie in the range.
+    const auto enough = static_cast<std::int64_t>(keys.size()) * 3 + 2;
+    rules.step_budget = static_cast<int>(std::max<std::int64_t>(enough, step_budget + 1));
+  }
+  return rules;
 }
 
 bool same_runs(const run_list& runs, const run_set& expected) {

@@ -40,6 +40,10 @@ std::span<const variant> known_variants();
 // past the budget and every key in range could have been written.
 run_list variant_runs(const variant& v, std::span<const std::int32_t> keys);
 
+// The rules with which variant_runs plays a selection variant on `keys`:
+// its own, with a budget it can run past where it ignores the budget.
+selection_rules played_rules(const variant& v, std::span<const std::int32_t> keys);
+
 // True when `runs` are exactly the runs of `expected`.
 bool same_runs(const run_list& runs, const run_set& expected);
 

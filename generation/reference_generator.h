@@ -37,6 +37,8 @@ struct selection_rules {
   // 32-bit key can be played too.
   std::int64_t run_start_key = runcheck::run_start_key;
   std::int64_t key_ceiling = runcheck::key_ceiling;
+
+  bool operator==(const selection_rules&) const = default;
 };
 
 // What one pass did.
