@@ -8,6 +8,7 @@
 #include "explain/diagnosis.h"
 #include "explain/json_printer.h"
 #include "explain/options.h"
+#include "explain/test_authoring.h"
 #include "explain/text_printer.h"
 #include "generation/expected_runs.h"
 
@@ -25,6 +26,8 @@ int run(std::span<const std::string_view> args, output& out, output& err) {
     case options::action::wrong:
       err.put("runcheck-explain: ").put(given.error).put("\n").put(usage);
       return 2;
+    case options::action::coverage:
+      return run_coverage(given.files[0], given.json, out);
     case options::action::check:
       break;
   }

@@ -2,13 +2,16 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <utility>
 
 #include "check/run_file_checker.h"
 #include "input/test_case.h"
 
 namespace runcheck::explain {
 
-const std::string_view usage = "usage: runcheck-explain [--json] [TEST_CASE_FILE [RUN_FILE...]]\n";
+const std::string_view usage =
+    "usage: runcheck-explain [--json] [TEST_CASE_FILE [RUN_FILE...]]\n"
+    "       runcheck-explain --coverage [--json] [TEST_CASE_FILE]\n";
 
 const std::string_view help =
     "\n"
@@ -19,12 +22,18 @@ const std::string_view help =
     "and replacement_output.txt in the current folder; with TEST_CASE_FILE alone\n"
     "it checks replacement_output.txt.\n"
     "\n"
-    "  --json     one JSON document per run file, one per line\n"
-    "  --help     print this help and exit\n"
-    "  --version  print the version and exit\n"
+    "For the author of a test-case file, --coverage says which rules of\n"
+    "replacement selection TEST_CASE_FILE exercises and which faulty programs it\n"
+    "catches.\n"
+    "\n"
+    "  --json        one JSON document per run file, one per line\n"
+    "  --coverage    report what TEST_CASE_FILE puts to the test; no run file\n"
+    "  --help        print this help and exit\n"
+    "  --version     print the version and exit\n"
     "\n"
     "Exit status: 0 every test case passed, 1 a test case failed, 2 the check\n"
-    "could not run or the arguments are wrong.\n";
+    "could not run or the arguments are wrong. With --coverage: 0 every faulty\n"
+    "program is caught, 1 one passes the file, 2 the file cannot be used.\n";
 
 options parse_options(std::span<const std::string_view> args) {
   options result;
@@ -36,6 +45,8 @@ options parse_options(std::span<const std::string_view> args) {
   app.add_flag("-h,--help", help_wanted);
   app.add_flag("--version", version_wanted);
   app.add_flag("--json", result.json);
+  bool coverage = false;
+  app.add_flag("--coverage", coverage);
   app.add_option("files", result.files);
   // Everything after "--" is a file, whatever it looks like; CLI11 reads
   // what comes before, and takes its arguments last first.
@@ -53,7 +64,15 @@ options parse_options(std::span<const std::string_view> args) {
   }
   if (end_of_options != args.end())
     result.files.insert(result.files.end(), end_of_options + 1, args.end());
+  const auto wrong = [](std::string error) {
+    return options{.what = options::action::wrong, .error = std::move(error)};
+  };
   if (result.files.empty()) result.files.emplace_back(default_test_case_file);
+  if (coverage) {
+    if (result.files.size() > 1) return wrong("--coverage reads one test-case file");
+    result.what = options::action::coverage;
+    return result;
+  }
   if (result.files.size() == 1) result.files.emplace_back(default_run_file);
   return result;
 }

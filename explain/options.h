@@ -9,11 +9,11 @@
 namespace runcheck::explain {
 
 struct options {
-  enum class action { check, help, version, wrong };
+  enum class action { check, coverage, help, version, wrong };
   action what = action::check;
   bool json = false;
-  // The test-case file, then the run files; the defaults fill in what is
-  // not given.
+  // The test-case file, then the run files (check), or the test-case file
+  // alone (coverage); the defaults fill in what is not given.
   std::vector<std::string> files;
   std::string error;  // wrong: what is wrong, for a person
 };
