@@ -28,6 +28,8 @@ int run(std::span<const std::string_view> args, output& out, output& err) {
       return 2;
     case options::action::coverage:
       return run_coverage(given.files[0], given.json, out);
+    case options::action::make_tests:
+      return run_make_tests(given.seed, out, err);
     case options::action::check:
       break;
   }

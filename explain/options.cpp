@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <charconv>
 #include <utility>
 
 #include "check/run_file_checker.h"
@@ -11,7 +12,8 @@ namespace runcheck::explain {
 
 const std::string_view usage =
     "usage: runcheck-explain [--json] [TEST_CASE_FILE [RUN_FILE...]]\n"
-    "       runcheck-explain --coverage [--json] [TEST_CASE_FILE]\n";
+    "       runcheck-explain --coverage [--json] [TEST_CASE_FILE]\n"
+    "       runcheck-explain --make-tests [--seed N]\n";
 
 const std::string_view help =
     "\n"
@@ -24,10 +26,12 @@ const std::string_view help =
     "\n"
     "For the author of a test-case file, --coverage says which rules of\n"
     "replacement selection TEST_CASE_FILE exercises and which faulty programs it\n"
-    "catches.\n"
+    "catches, and --make-tests writes a small test-case file that catches them all.\n"
     "\n"
     "  --json        one JSON document per run file, one per line\n"
     "  --coverage    report what TEST_CASE_FILE puts to the test; no run file\n"
+    "  --make-tests  write a test-case file that catches every faulty program\n"
+    "  --seed N      the seed of --make-tests' keys (default 1)\n"
     "  --help        print this help and exit\n"
     "  --version     print the version and exit\n"
     "\n"
@@ -46,7 +50,11 @@ options parse_options(std::span<const std::string_view> args) {
   app.add_flag("--version", version_wanted);
   app.add_flag("--json", result.json);
   bool coverage = false;
+  bool make_tests = false;
   app.add_flag("--coverage", coverage);
+  app.add_flag("--make-tests", make_tests);
+  std::string seed;
+  const CLI::Option* seed_given = app.add_option("--seed", seed);
   app.add_option("files", result.files);
   // Everything after "--" is a file, whatever it looks like; CLI11 reads
   // what comes before, and takes its arguments last first.
@@ -67,6 +75,20 @@ options parse_options(std::span<const std::string_view> args) {
   const auto wrong = [](std::string error) {
     return options{.what = options::action::wrong, .error = std::move(error)};
   };
+  if (coverage && make_tests) return wrong("--coverage and --make-tests do not go together");
+  if (seed_given->count() > 0) {
+    if (!make_tests) return wrong("--seed goes with --make-tests");
+    const char* const end = seed.data() + seed.size();
+    const auto [stop, error] = std::from_chars(seed.data(), end, result.seed);
+    if (error != std::errc() || stop != end || seed.empty())
+      return wrong("--seed takes a whole number from 0 to 18446744073709551615, not " + seed);
+  }
+  if (make_tests) {
+    if (result.json) return wrong("--make-tests writes a test-case file, not JSON");
+    if (!result.files.empty()) return wrong("--make-tests reads no file");
+    result.what = options::action::make_tests;
+    return result;
+  }
   if (result.files.empty()) result.files.emplace_back(default_test_case_file);
   if (coverage) {
     if (result.files.size() > 1) return wrong("--coverage reads one test-case file");

@@ -1,6 +1,7 @@
 // runcheck-explain's command line, read into values.
 #pragma once
 
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
@@ -9,13 +10,14 @@
 namespace runcheck::explain {
 
 struct options {
-  enum class action { check, coverage, help, version, wrong };
+  enum class action { check, coverage, make_tests, help, version, wrong };
   action what = action::check;
   bool json = false;
   // The test-case file, then the run files (check), or the test-case file
   // alone (coverage); the defaults fill in what is not given.
   std::vector<std::string> files;
-  std::string error;  // wrong: what is wrong, for a person
+  std::uint64_t seed = 1;  // make_tests
+  std::string error;       // wrong: what is wrong, for a person
 };
 
 // Reads `args` (without the program's name). "--" ends the options; "-" is a

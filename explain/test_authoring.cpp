@@ -2,6 +2,8 @@
 
 #include "explain/coverage.h"
 #include "explain/coverage_printer.h"
+#include "explain/make_tests.h"
+#include "input/text_reader.h"
 
 namespace runcheck::explain {
 
@@ -13,6 +15,19 @@ int run_coverage(const std::string& test_case_file, bool json, output& out) {
     print_coverage_text(out, report);
   }
   return report.status();
+}
+
+int run_make_tests(std::uint64_t seed, output& out, output& err) {
+  const std::string file = make_test_case_file(seed);
+  out.put(file);
+  const coverage_report check = check_coverage("the file made", read_text(file));
+  if (check.status() == 0 && check.exercised() == std::ssize(check.rules) &&
+      check.out_of_step.count == 0) {
+    return 0;
+  }
+  err.put("runcheck-explain: the file made for this seed falls short; its coverage:\n");
+  print_coverage_text(err, check);
+  return 1;
 }
 
 }  // namespace runcheck::explain

@@ -1,7 +1,7 @@
 // Coverage for the author of a test-case file: a variant counts as caught
 // exactly when its whole runs differ from the right ones, though it is
 // played only up to its first difference and not at all where it cannot
-// differ.
+// differ; and --make-tests' file covers everything whatever the seed.
 #include "explain/coverage.h"
 
 #include <gtest/gtest.h>
@@ -12,8 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "explain/make_tests.h"
 #include "explain/variants.h"
 #include "generation/run_generator.h"
+#include "input/text_reader.h"
 
 namespace runcheck::explain {
 namespace {
@@ -46,6 +48,18 @@ TEST(coverage, a_variant_is_caught_exactly_when_its_runs_differ) {
       SCOPED_TRACE(std::string(variants[v].name));
       EXPECT_EQ(!same_runs(variant_runs(variants[v], keys), set), (covered.variants >> v & 1) != 0);
     }
+  }
+}
+
+TEST(make_tests, every_seed_gives_a_file_that_covers_everything) {
+  for (const std::uint64_t seed : {0ULL, 1ULL, 2ULL, 3ULL, 5ULL, 8ULL, 13ULL, 21ULL, 34ULL, 55ULL,
+                                   89ULL, 144ULL, 233ULL, 377ULL, 18446744073709551615ULL}) {
+    SCOPED_TRACE(seed);
+    const coverage_report report = check_coverage("made", read_text(make_test_case_file(seed)));
+    EXPECT_EQ(0, report.status());
+    EXPECT_EQ(static_cast<std::int32_t>(rule_count), report.exercised());
+    EXPECT_EQ(0, report.out_of_step.count);
+    EXPECT_LE(report.num_keys, 350);
   }
 }
 
