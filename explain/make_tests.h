@@ -3,11 +3,10 @@
 // keys, for a course to start from.
 //
 // One test case is built for the longest listing line: 334 keys whose key
-// line is 1999 characters, all in one run, turned in blocks of five so that
-// a smaller buffer, natural runs or sorted fives break the run. The others
-// are drawn from seeded small test cases, chosen one at a time for what
-// they add per key, then shrunk: a test case, then a key, goes while the
-// whole file still covers everything. A test case whose first run is empty
+// line is 1999 characters, all in one run, the same for every seed. The
+// others are drawn from seeded small test cases, chosen one at a time for
+// what they add per key, then shrunk: a test case, then a key, goes while
+// the whole file still covers everything. A test case whose first run is empty
 // comes last, and only one may: after another it would put a run file equal
 // to the expected listing out of step.
 #pragma once
