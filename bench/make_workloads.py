@@ -144,6 +144,13 @@ def main():
     make(binary, out_dir, "X_callgrind_random_300", random_300[:1000])
     make(binary, out_dir, "X_callgrind_equal_600", ones_600[:1000])
 
+    # G: 10,000 test cases of 300 ascending keys, one run each: a larger
+    # buffer, a smaller one and natural runs all write that run too, so
+    # runcheck-explain --coverage plays them on every test case (its worst
+    # case among test cases of 300 keys).
+    ascending = [sorted(rng.randint(0, 32767) for _ in range(300)) for _ in range(10000)]
+    make(binary, out_dir, "G_sorted_300", ascending)
+
 
 if __name__ == "__main__":
     main()

@@ -4,14 +4,16 @@
 # once (build-bench/workloads/), runs each workload several times with each
 # program under /usr/bin/time and prints per workload and program the median
 # wall time, peak resident memory and minor page faults, and runcheck's wall
-# time as a fraction of the reference's. Then the listing micro-benchmark,
-# when Google Benchmark is installed.
+# time as a fraction of the reference's; then runcheck-explain --coverage on
+# each workload's test-case file beside runcheck's time. Then the listing
+# micro-benchmark, when Google Benchmark is installed.
 #
 #   bench/run.sh [RUNS] [--callgrind]
 #
 # RUNS defaults to 5. --callgrind also counts the instructions of runcheck's
-# whole run on the X_callgrind workloads. RUNCHECK_BINARY=path times that
-# binary instead of building one (the workloads are then written with it
+# and of runcheck-explain --coverage's whole run on the X_callgrind
+# workloads. RUNCHECK_BINARY=path times that binary (and runcheck-explain
+# beside it) instead of building one (the workloads are then written with it
 # too, when they are missing).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -55,27 +57,52 @@ printf '| %-24s | %8s | %8s | %9s | %8s | %8s | %9s | %6s |\n' workload "wall s"
 echo '|--------------------------|---------:|---------:|----------:|---------:|---------:|----------:|-------:|'
 times="$(mktemp)"
 trap 'rm -f "$times"' EXIT
-# Median wall s, peak MiB and minor faults of one program on one workload.
+# Median wall s, peak MiB and minor faults of one command in one workload's
+# folder: measure DIR PROGRAM [ARGUMENT...].
 measure() {
+  local dir="$1"
+  shift
   : >"$times"
   for _ in $(seq "$runs"); do
-    (cd "$2" && /usr/bin/time -a -o "$times" -f '%e %M %R' "$1" </dev/null >/dev/null)
+    (cd "$dir" && /usr/bin/time -a -o "$times" -f '%e %M %R' "$@" </dev/null >/dev/null || true)
   done
   python3 - "$times" <<'PY'
 import statistics, sys
-rows = [list(map(float, line.split())) for line in open(sys.argv[1]) if line.strip()]
+# /usr/bin/time notes a nonzero exit status on a line of its own.
+rows = [list(map(float, line.split())) for line in open(sys.argv[1])
+        if line.strip() and not line.startswith("Command exited")]
 wall, rss, faults = (statistics.median(col) for col in zip(*rows))
 print(f"{wall:.3f} {rss / 1024:.1f} {faults:.0f}")
 PY
 }
 for dir in "$workloads"/*/; do
   name="$(basename "$dir")"
-  read -r wall rss faults <<<"$(measure "$binary" "$dir")"
-  read -r ref_wall ref_rss ref_faults <<<"$(measure "$reference" "$dir")"
+  read -r wall rss faults <<<"$(measure "$dir" "$binary")"
+  read -r ref_wall ref_rss ref_faults <<<"$(measure "$dir" "$reference")"
   ratio="$(python3 -c "import sys; a, b = map(float, sys.argv[1:]); print(f'{a / b:.3f}' if b else '-')" "$wall" "$ref_wall")"
   printf '| %-24s | %8s | %8s | %9s | %8s | %8s | %9s | %6s |\n' "$name" "$wall" "$rss" "$faults" \
     "$ref_wall" "$ref_rss" "$ref_faults" "$ratio"
 done
+
+# runcheck-explain --coverage on each workload's test-case file, beside
+# runcheck's time in the same folder (the target: at most 10 times it).
+explain="$(dirname "$binary")/runcheck-explain"
+if [ -x "$explain" ]; then
+  echo
+  echo "runcheck-explain --coverage replacement_input.txt: $explain"
+  echo
+  printf '| %-24s | %8s | %8s | %9s | %8s | %6s |\n' workload "wall s" "peak MiB" faults \
+    "rc s" "x rc"
+  echo '|--------------------------|---------:|---------:|----------:|---------:|-------:|'
+  for dir in "$workloads"/*/; do
+    name="$(basename "$dir")"
+    case "$name" in E_* | F_* | S3_* | X_*) continue ;; esac  # test-case files as B's or tiny
+    read -r wall rss faults <<<"$(measure "$dir" "$explain" --coverage replacement_input.txt)"
+    read -r rc_wall _ _ <<<"$(measure "$dir" "$binary")"
+    ratio="$(python3 -c "import sys; a, b = map(float, sys.argv[1:]); print(f'{a / b:.1f}' if b else '-')" "$wall" "$rc_wall")"
+    printf '| %-24s | %8s | %8s | %9s | %8s | %6s |\n' "$name" "$wall" "$rss" "$faults" "$rc_wall" "$ratio"
+  done
+fi
 
 if [ "$callgrind" = 1 ]; then
   echo
@@ -85,6 +112,16 @@ if [ "$callgrind" = 1 ]; then
       </dev/null 2>&1 >/dev/null | sed -n 's/.*Collected : \([0-9]*\).*/\1/p')"
     printf '  %-24s %12s\n' "$(basename "$dir")" "$count"
   done
+  if [ -x "$explain" ]; then
+    echo "callgrind, instructions of runcheck-explain --coverage's whole run:"
+    for dir in "$workloads"/X_callgrind_*/; do
+      # Its exit status is 1 where the file leaves a gap.
+      count="$(cd "$dir" && { valgrind --tool=callgrind --callgrind-out-file=/dev/null "$explain" \
+        --coverage replacement_input.txt 2>&1 >/dev/null || true; } |
+        sed -n 's/.*Collected : \([0-9]*\).*/\1/p')"
+      printf '  %-24s %12s\n' "$(basename "$dir")" "$count"
+    done
+  fi
 fi
 
 if [ -x "$build/bench/listing_benchmark" ] && [ -z "${RUNCHECK_BINARY:-}" ]; then
