@@ -22,7 +22,7 @@ constexpr std::array<std::pair<std::string_view, std::string_view>, rule_count> 
     {"freeze", "a key frozen, below the last key of its run"},
     {"melt", "a melt: the buffer wholly frozen, and a second run begun"},
     {"equal_key_written", "a key equal to the last key written, written to the same run"},
-    {"minus_one_written", "a key of -1 written to a run"},
+    {"key_minus_one_written", "a key of -1 written to a run"},
     {"key_32767_written", "a key of 32767 written to a run"},
     {"key_below_range", "a key below -1 in the buffer"},
     {"key_above_range", "a key above 32767 in the buffer"},
@@ -63,7 +63,7 @@ std::uint32_t rules_of(std::span<const std::int32_t> keys, const run_set& runs,
     // The run's listing line: its keys, a space between each two, and the line break.
     auto length = static_cast<std::int64_t>(run.size());
     for (std::size_t i = 0; i < run.size(); ++i) {
-      flag(rule::minus_one_written, run[i] == lowest_written_key);
+      flag(rule::key_minus_one_written, run[i] == lowest_written_key);
       flag(rule::key_32767_written, run[i] == highest_written_key);
       flag(rule::equal_key_written, i > 0 && run[i] == run[i - 1]);
       length += decimal_length(run[i]);
@@ -75,8 +75,9 @@ std::uint32_t rules_of(std::span<const std::int32_t> keys, const run_set& runs,
 
 // True when `v` provably writes the right runs for `keys`, whose right
 // result is `result`: a selection variant that differs from the right
-// rules only in a larger buffer that these keys do not fill, a larger budget
-// that the right program did not run out of, or a wider key range that no
+// rules only in the buffer size, where the keys are too few to fill either
+// buffer (n keys use min(size, n) slots); only in a larger budget, which the
+// right program did not run out of; or only in a wider key range, which no
 // key loaded lies outside (it loads the same keys while it runs the same
 // passes).
 bool cannot_differ(const variant& v, std::span<const std::int32_t> keys,

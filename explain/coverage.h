@@ -33,7 +33,7 @@ enum class rule {
   freeze,                  // a key frozen: it is below the last key of its run
   melt,                    // the buffer wholly frozen, melted into a second run
   equal_key_written,       // a key equal to the last key written, written to the same run
-  minus_one_written,       // a key of -1, the lowest that reaches a run, written
+  key_minus_one_written,   // a key of -1, the lowest that reaches a run, written
   key_32767_written,       // a key of 32767, the highest that reaches a run, written
   key_below_range,         // a key below -1 loaded into the buffer
   key_above_range,         // a key above 32767 loaded into the buffer
