@@ -52,8 +52,7 @@ TEST(coverage, a_variant_is_caught_exactly_when_its_runs_differ) {
 }
 
 TEST(make_tests, every_seed_gives_a_file_that_covers_everything) {
-  for (const std::uint64_t seed : {0ULL, 1ULL, 2ULL, 3ULL, 5ULL, 8ULL, 13ULL, 21ULL, 34ULL, 55ULL,
-                                   89ULL, 144ULL, 233ULL, 377ULL, 18446744073709551615ULL}) {
+  for (const std::uint64_t seed : {0ULL, 1ULL, 2ULL, 7ULL, 42ULL, 18446744073709551615ULL}) {
     SCOPED_TRACE(seed);
     const coverage_report report = check_coverage("made", read_text(make_test_case_file(seed)));
     EXPECT_EQ(0, report.status());
