@@ -44,15 +44,20 @@ for document in documents:
                 end = lines.index("```", i + 2)
                 text, i = "".join(s + "\n" for s in lines[i + 2:end]), end
             try:
-                status = re.fullmatch(r"exit status ([0-9])", "; ".join(options))
+                # explain output: "exit status N" and "arguments ARGS" (runcheck-explain's)
+                settings = [re.fullmatch(r"(exit status|arguments) (.+)", o) for o in options]
+                settings = {o[1]: o[2] for o in settings if o} if role == "explain output" else {}
                 if not m[1] or role not in FILES or FILES[role] in case or text is None \
-                        or (options and "output" in role and not (status and role == "explain output")):
+                        or (options and "output" in role and len(settings) < len(options)) \
+                        or not re.fullmatch(r"[0-9]?", settings.get("exit status", "")):
                     raise ValueError(f"bad marker, second {role}, or no block or earlier file to take")
                 for option in options if "output" not in role else []:  # OPTIONS, or '"P" stands for N times "T"'
                     m = re.fullmatch(r'"([^"]+)" stands for ([0-9]+) times "([^"]+)"', option)
                     old, new = OPTIONS.get(option) or (m and m[1] in text and (m[1], m[3] * int(m[2]))) or ("", "")
                     text, errors = text.replace(old, new), errors + [f'{at}unknown option "{option}"'] * (not old)
-                case[FILES[role]], case["status"] = text, status[1] if status else case.get("status", "0")
+                case[FILES[role]] = text
+                case["status"] = settings.get("exit status", case.get("status", "0"))
+                case["arguments"] = settings.get("arguments", case.get("arguments", ""))
             except ValueError as e:
                 errors.append(at + str(e))
         i += 1
@@ -72,7 +77,8 @@ for document in documents:
             elif file in c:
                 sections += f"-- {file} --\n" + c[file]
         for kind, command, check in (("output", "$ runcheck", "output"), ("excerpt", "$ runcheck", "excerpt"),
-                                     ("explain", f"$ runcheck-explain\nexpect status {c['status']}", "output")):
+                                     ("explain", f"$ runcheck-explain {c['arguments']}".rstrip()
+                                      + f"\nexpect status {c['status']}", "output")):
             if kind in c:  # the whole output ends with the prompt, no line break
                 script += [command, f"expect {check} {kind}"]
                 sections += f"-- {kind}{' (no final line break)' * (kind == 'output')} --\n" + c[kind]
