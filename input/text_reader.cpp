@@ -93,10 +93,11 @@ bool text_reader::refill() {
   return pos_ != end_;
 }
 
-std::optional<text_reader> open_text_file(const char* path) {
-  const platform::file_handle file = platform::open_regular_file(path);
-  if (file == platform::file_handle::none) return std::nullopt;
-  return text_reader(file);
+std::optional<text_reader> open_text_file(const char* path, platform::open_failure* why) {
+  const platform::opened_file opened = platform::open_regular_file(path);
+  if (why != nullptr) *why = opened.failure;
+  if (opened.file == platform::file_handle::none) return std::nullopt;
+  return text_reader(opened.file);
 }
 
 text_reader read_text(std::string_view text) { return text_reader(text); }

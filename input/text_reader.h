@@ -64,7 +64,7 @@ class text_reader {
   std::int64_t offset() const { return end_offset_ - (end_ - pos_); }
 
  private:
-  friend std::optional<text_reader> open_text_file(const char* path);
+  friend std::optional<text_reader> open_text_file(const char* path, platform::open_failure* why);
   friend text_reader read_text(std::string_view text);
   explicit text_reader(platform::file_handle file);
   explicit text_reader(std::string_view text);
@@ -92,8 +92,9 @@ class text_reader {
 };
 
 // Opens `path` read-only. Gives nothing when it cannot be opened or is not a
-// regular file (a directory, a FIFO or a device, for example).
-std::optional<text_reader> open_text_file(const char* path);
+// regular file (a directory, a FIFO or a device, for example); `why`, when
+// given, then says which.
+std::optional<text_reader> open_text_file(const char* path, platform::open_failure* why = nullptr);
 
 // A reader over a copy of `text`, as if it were a file's bytes: for text the
 // program made itself, read by the same rules.

@@ -13,11 +13,25 @@ namespace runcheck::platform {
 // An open file or stream, as the system names it; `none` is no file.
 enum class file_handle : std::intptr_t { none = -1 };
 
-// Opens `path` (UTF-8) read-only without waiting. Gives none when it cannot
-// be opened or is not a regular file on disk: a directory, a named pipe, a
-// device or a console is refused, since only a regular file has an end that
-// is sure to come.
-file_handle open_regular_file(const char* path);
+// Why a file could not be opened.
+enum class open_failure {
+  none,               // it opened
+  no_such_file,       // nothing has that name, or a folder on the way is missing
+  is_directory,       // the name is a directory
+  permission_denied,  // the system refuses to let the program read it
+  not_regular_file,   // a named pipe, a device, a console or a socket
+  other,              // any other reason (a name too long, a loop of links, ...)
+};
+
+struct opened_file {
+  file_handle file = file_handle::none;
+  open_failure failure = open_failure::none;  // none exactly when `file` is open
+};
+
+// Opens `path` (UTF-8) read-only without waiting. Refuses what is not a
+// regular file on disk (a directory, a named pipe, a device or a console),
+// since only a regular file has an end that is sure to come, and says why.
+opened_file open_regular_file(const char* path);
 
 // Reads up to `size` bytes into `data`, waiting for at least one. Gives the
 // number read; 0 at the end of the file and on any error.

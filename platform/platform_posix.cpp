@@ -16,20 +16,36 @@ file_handle handle(int fd) { return fd < 0 ? file_handle::none : static_cast<fil
 
 }  // namespace
 
-file_handle open_regular_file(const char* path) {
+opened_file open_regular_file(const char* path) {
   // O_NONBLOCK keeps the open itself from waiting for a FIFO's writer; it
   // does not change how a regular file reads.
   int fd = -1;
   do {
     fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   } while (fd < 0 && errno == EINTR);
-  if (fd < 0) return file_handle::none;
+  if (fd < 0) {
+    switch (errno) {
+      case ENOENT:
+      case ENOTDIR:
+        return {.failure = open_failure::no_such_file};
+      case EACCES:
+      case EPERM:
+        return {.failure = open_failure::permission_denied};
+      case EISDIR:
+        return {.failure = open_failure::is_directory};
+      case ENXIO:  // a socket, or a device with nothing behind it
+        return {.failure = open_failure::not_regular_file};
+      default:
+        return {.failure = open_failure::other};
+    }
+  }
   struct stat st {};
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    const bool directory = S_ISDIR(st.st_mode);
     ::close(fd);
-    return file_handle::none;
+    return {.failure = directory ? open_failure::is_directory : open_failure::not_regular_file};
   }
-  return handle(fd);
+  return {.file = handle(fd)};
 }
 
 std::size_t read_block(file_handle file, char* data, std::size_t size) {

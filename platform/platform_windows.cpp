@@ -28,14 +28,38 @@ file_handle handle(HANDLE h) {
 // ReadFile and WriteFile take a 32-bit count.
 constexpr std::size_t max_transfer = std::size_t{1} << 30;
 
+// Why CreateFileW failed with `error`. A directory opened without
+// FILE_FLAG_BACKUP_SEMANTICS fails with ERROR_ACCESS_DENIED, so the name's
+// attributes tell a directory from a refusal.
+open_failure failure_of(DWORD error, const std::wstring& name) {
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_NETPATH:
+      return open_failure::no_such_file;
+    case ERROR_ACCESS_DENIED: {
+      const DWORD attributes = ::GetFileAttributesW(name.c_str());
+      if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return open_failure::is_directory;
+      return open_failure::permission_denied;
+    }
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      return open_failure::permission_denied;
+    default:
+      return open_failure::other;
+  }
+}
+
 }  // namespace
 
-file_handle open_regular_file(const char* path) {
+opened_file open_regular_file(const char* path) {
   const int length = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path, -1, nullptr, 0);
-  if (length <= 0) return file_handle::none;
+  if (length <= 0) return {.failure = open_failure::other};
   std::wstring wide(static_cast<std::size_t>(length), L'\0');
   if (::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path, -1, wide.data(), length) != length)
-    return file_handle::none;
+    return {.failure = open_failure::other};
   // Sharing as the C runtime's fopen does: others may go on reading and
   // writing the file. Without FILE_FLAG_BACKUP_SEMANTICS a directory does
   // not open at all; the checks below refuse what opens but is no file on
@@ -43,14 +67,15 @@ file_handle open_regular_file(const char* path) {
   const HANDLE h =
       ::CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return file_handle::none;
+  if (h == INVALID_HANDLE_VALUE) return {.failure = failure_of(::GetLastError(), wide)};
   BY_HANDLE_FILE_INFORMATION info{};
   if (::GetFileType(h) != FILE_TYPE_DISK || ::GetFileInformationByHandle(h, &info) == 0 ||
       (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    const bool directory = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     ::CloseHandle(h);
-    return file_handle::none;
+    return {.failure = directory ? open_failure::is_directory : open_failure::not_regular_file};
   }
-  return handle(h);
+  return {.file = handle(h)};
 }
 
 std::size_t read_block(file_handle file, char* data, std::size_t size) {
