@@ -122,9 +122,10 @@ const char* read_short_tokens(const char* p, const char* limit, key_line& line,
 
 }  // namespace
 
-std::int32_t scan_count(text_reader& file, std::int64_t* start) {
+std::int32_t scan_count(text_reader& file, std::int64_t* start, bool* number_read) {
   skip_space(file);
   if (start != nullptr) *start = file.offset();
+  if (number_read != nullptr) *number_read = false;
   saturating_number number;
   std::string_view block = file.buffered();
   if (!block.empty() && (block[0] == '-' || block[0] == '+')) {
@@ -133,6 +134,7 @@ std::int32_t scan_count(text_reader& file, std::int64_t* start) {
     block = file.buffered();
   }
   if (block.empty() || !is_digit(block[0])) return 0;
+  if (number_read != nullptr) *number_read = true;
   // The digits may go on in the next block.
   for (; !block.empty(); block = file.buffered()) {
     std::size_t i = 0;
@@ -158,8 +160,12 @@ void scan_key_line(text_reader& file, key_line& line) {
   line.count = 0;
   line.chars_read = 0;
 
+  // The count of numbers just after a blank token (one of white space
+  // alone) was finished; short tokens are never blank.
+  std::size_t blank_token_end = 0;
   auto finish_token = [&] {
     line.numbers[line.count++] = number.value();
+    if (state == phase::leading) blank_token_end = line.count;
     state = phase::between;
   };
 
@@ -246,6 +252,7 @@ void scan_key_line(text_reader& file, key_line& line) {
     file.consume(bytes);
   }
   if (state != phase::between) finish_token();
+  line.last_token_blank = blank_token_end != 0 && blank_token_end == line.count;
 }
 
 }  // namespace runcheck

@@ -25,6 +25,9 @@ struct key_line {
   std::array<std::int32_t, max_line_numbers> numbers{};
   std::size_t count = 0;
   std::size_t chars_read = 0;  // characters taken from the file by the read
+  // The last number came from a token of white space alone (other than the
+  // space that cuts tokens), as a space before the line break makes one.
+  bool last_token_blank = false;
 
   std::span<const std::int32_t> view() const { return {numbers.data(), count}; }
 };
@@ -37,8 +40,10 @@ struct key_line {
 // the signed 32-bit range saturate to INT32_MIN or INT32_MAX. When `start`
 // is given, it receives file.offset() after the leading white space: where
 // the count's first non-blank character stands, or the file's size when
-// nothing but white space is left.
-std::int32_t scan_count(text_reader& file, std::int64_t* start = nullptr);
+// nothing but white space is left. When `number_read` is given, it says
+// whether digits were read, telling a 0 in the file from no number.
+std::int32_t scan_count(text_reader& file, std::int64_t* start = nullptr,
+                        bool* number_read = nullptr);
 
 // Key-line read: takes up to 1999 characters, stopping after the first line
 // feed (which stays part of the line) or at the end of the file; a longer

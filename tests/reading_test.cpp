@@ -21,14 +21,15 @@ TEST(reading, across_block_boundaries) {
   const std::tuple<const char*, std::string, std::string_view, std::string_view> rows[] = {
       {"numbers, signs, junk and tabs", "12345 678  9\n-42 +7 x9 - \t3 12ab\r\n", "k",
        " k13:12345,678,9, k20:-42,7,0,0,3,12,"},
-      {"CR LF, lone and doubled CR", "5 6\r\n7\r8\r\r\n\r\n9\r", "k", " k4:5,6, k5:7, k1:0, k2:9,"},
+      {"CR LF, lone and doubled CR", "5 6\r\n7\r8\r\r\n\r\n9\r", "k", " k4:5,6, k5:7, k1:0,_ k2:9,"},
+      {"blank last tokens", "5 6 \n7 \t\n8 0\n\t 9", "k", " k5:5,6,0,_ k4:7,0,_ k4:8,0, k3:0,9,"},
       {"counts and key lines", "  -123\r\n\r\n 45 6\n+7\n\n-\n8 9", "ck",
        " c-123 k5:45,6, c7 k2:0, c8 k1:9,"},
       {"counts saturate", "+2147483648\n-\n5\n99999999999\r\n-99999999999 ", "c",
-       " c2147483647 c0 c5 c2147483647 c-2147483648"},
+       " c2147483647 c0? c5 c2147483647 c-2147483648"},
       {"line feed folded as the 1999th character", spaces + "12\r\n34\n", "k", " k1999:12, k3:34,"},
-      {"limit just before a CR LF", spaces + " 12\r\n", "k", " k1999:12, k1:0,"},
-      {"lone CR at the limit", spaces + "  \r5\n", "k", " k1999:0, k2:5,"},
+      {"limit just before a CR LF", spaces + " 12\r\n", "k", " k1999:12, k1:0,_"},
+      {"lone CR at the limit", spaces + "  \r5\n", "k", " k1999:0,_ k2:5,"},
       {"limit inside a number", spaces + " 1234\n", "k", " k1999:12, k3:34,"},
   };
   constexpr std::size_t block = std::size_t{64} * 1024;
@@ -46,16 +47,21 @@ TEST(reading, across_block_boundaries) {
       key_line line;
       for (std::size_t n = 0; n < padding.size(); n += line.chars_read) scan_key_line(*file, line);
       // The reads of `ops` ('c' a count read, 'k' a key-line read), cycled
-      // until the end of the file: " c<value>" or " k<characters read>:<numbers>".
+      // until the end of the file: " c<value>", with "?" when no digit was
+      // read, or " k<characters read>:<numbers>", with "_" when the last
+      // number came from a token of white space.
       std::string got;
       for (std::size_t i = 0; i < 100 && !file->at_end(); ++i) {
         if (ops[i % ops.size()] == 'c') {
-          got += " c" + std::to_string(scan_count(*file));
+          bool number_read = false;
+          got += " c" + std::to_string(scan_count(*file, nullptr, &number_read));
+          if (!number_read) got += "?";
           continue;
         }
         scan_key_line(*file, line);
         got += " k" + std::to_string(line.chars_read) + ":";
         for (const std::int32_t n : line.view()) got += std::to_string(n) + ",";
+        if (line.last_token_blank) got += "_";
       }
       EXPECT_EQ(want, got);
     }
