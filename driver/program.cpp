@@ -44,6 +44,9 @@ void print_stop(output& out, const stop& s, const program_files& files) {
           .put(files.test_case_file)
           .put("\" does NOT EXIST.\n");
       break;
+    case stop::reason::num_test_cases_unreadable:
+      out.put("num_test_cases cannot be read.\n");
+      break;
     case stop::reason::negative_num_test_cases:
       out.put("num_test_cases is less than 0.\n");
       break;
@@ -105,16 +108,17 @@ void run_phases(const program_files& files, output& out) {
   const auto line = std::make_unique<key_line>();
   progress_printer progress(out);
   stop why;
-  const std::optional<run_table> table =
+  const std::optional<expected_runs> expected =
       generate_expected_runs(files.test_case_file, *line, &progress, why);
-  if (!table) {
+  if (!expected) {
     print_stop(out, why, files);
     return;
   }
+  const run_table& table = expected->table;
 
   out.put("=========================> finished\n");
   out.put("=========================> Output File should be..\n");
-  print_listing(out, *table);
+  print_listing(out, table);
   out.put("<===============================================\n");
   out.put("\n\n");
 
@@ -127,7 +131,7 @@ void run_phases(const program_files& files, output& out) {
     return;
   }
   verdict_printer verdicts(out);
-  const check_result result = check_run_file(*runs, *table, *line, verdicts);
+  const check_result result = check_run_file(*runs, table, *line, verdicts);
   out.put("================================================\n");
   out.put(result.all_passed ? "Your File PASS the TEST\n" : "Your File CANNOT PASS the TEST\n");
   out.put("<===============================================\n");

@@ -229,7 +229,7 @@ coverage_report check_coverage(const std::string& test_case_file,
   coverage_observer observer(report);
   stop why{.why = stop::reason::test_case_file_not_opened};
   if (!input ||
-      !generate_expected_runs(*input, *line, &observer, why, runs_kept::none).has_value()) {
+      !generate_expected_runs(std::move(*input), *line, &observer, why, runs_kept::none)) {
     stop_keeper keeper;
     report_stopped(test_case_file, std::string(), why, keeper);
     report.stopped = keeper.stopped;

@@ -130,6 +130,8 @@ std::string stop_message(const stop& why, const std::string& test_case_file) {
   switch (why.why) {
     case stop::reason::test_case_file_not_opened:
       return "Input File Open failed. FILE \"" + test_case_file + "\" does NOT EXIST.";
+    case stop::reason::num_test_cases_unreadable:
+      return "num_test_cases cannot be read.";
     case stop::reason::negative_num_test_cases:
       return "num_test_cases is less than 0.";
     case stop::reason::out_of_memory:

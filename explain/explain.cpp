@@ -39,7 +39,7 @@ int run(std::span<const std::string_view> args, output& out, output& err) {
   // The runs are generated once, for every run file.
   const auto line = std::make_unique<key_line>();
   stop why;
-  const std::optional<run_table> table =
+  const std::optional<expected_runs> expected =
       generate_expected_runs(files[0].c_str(), *line, nullptr, why);
 
   text_printer text(out);
@@ -48,9 +48,9 @@ int run(std::span<const std::string_view> args, output& out, output& err) {
   if (json) printer = &json_lines;
   int status = 0;
   for (std::size_t f = 1; f < files.size(); ++f) {
-    const file_summary summary = table
-                                     ? report_run_file(files[0], files[f], *table, *line, *printer)
-                                     : report_stopped(files[0], files[f], why, *printer);
+    const file_summary summary =
+        expected ? report_run_file(files[0], files[f], expected->table, *line, *printer)
+                 : report_stopped(files[0], files[f], why, *printer);
     status = std::max(status, summary.status());
   }
   if (!json) text.print_summaries();

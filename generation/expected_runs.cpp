@@ -1,64 +1,103 @@
 #include "generation/expected_runs.h"
 
-#include "input/text_reader.h"
+#include <utility>
 
 namespace runcheck {
 
-std::optional<run_table> generate_expected_runs(const char* test_case_file, key_line& line,
-                                                generation_observer* observer, stop& why,
-                                                runs_kept keep) {
-  std::optional<text_reader> input = open_text_file(test_case_file);
-  if (!input) {
-    why = stop{.why = stop::reason::test_case_file_not_opened};
+std::optional<test_case_source> test_case_source::open(const char* path, stop& why) {
+  platform::open_failure failure = platform::open_failure::none;
+  std::optional<text_reader> file = open_text_file(path, &failure);
+  if (!file) {
+    why = stop{.why = stop::reason::test_case_file_not_opened, .failure = failure};
     return std::nullopt;
   }
-  return generate_expected_runs(*input, line, observer, why, keep);
+  return start(std::move(*file), why);
 }
 
-std::optional<run_table> generate_expected_runs(text_reader& input, key_line& line,
-                                                generation_observer* observer, stop& why,
-                                                runs_kept keep) {
+std::optional<test_case_source> test_case_source::start(text_reader file, stop& why) {
   std::int64_t offset = 0;
-  const std::int32_t num_test_cases = scan_count(input, &offset);
-  if (num_test_cases < 0) {
-    why = stop{
-        .why = stop::reason::negative_num_test_cases, .count = num_test_cases, .offset = offset};
+  bool number_read = false;
+  const std::int32_t count = scan_count(file, &offset, &number_read);
+  if (!number_read) {
+    why = stop{.why = stop::reason::num_test_cases_unreadable, .offset = offset};
     return std::nullopt;
   }
+  if (count < 0) {
+    why = stop{.why = stop::reason::negative_num_test_cases, .count = count, .offset = offset};
+    return std::nullopt;
+  }
+  return test_case_source(std::move(file), count);
+}
+
+std::optional<test_case> test_case_source::next(key_line& line, stop& why) {
+  const std::int32_t t = read_so_far_++;
+  const test_case tc = read_test_case(file_, line);
+  if (tc.num_keys < 1) {
+    why = stop{.why = stop::reason::num_keys_less_than_1,
+               .test_case = t,
+               .count = tc.num_keys,
+               .offset = tc.count_offset};
+    return std::nullopt;
+  }
+  if (tc.numbers_read < tc.num_keys) {
+    why = stop{.why = stop::reason::short_key_line,
+               .test_case = t,
+               .count = tc.num_keys,
+               .numbers_read = tc.numbers_read,
+               .offset = tc.key_line_offset};
+    return std::nullopt;
+  }
+  return tc;
+}
+
+std::int64_t test_case_source::text_after() {
+  // A count read skips the white space and stops at what follows.
+  std::int64_t offset = -1;
+  scan_count(file_, &offset);
+  return file_.at_end() && offset == file_.offset() ? -1 : offset;
+}
+
+namespace {
+
+std::optional<expected_runs> generate(std::optional<test_case_source> source, key_line& line,
+                                      generation_observer* observer, stop& why, runs_kept keep) {
+  if (!source) return std::nullopt;
   // The table grows as test cases are generated; it is not sized from
   // num_test_cases, which may announce far more than the file holds.
-  std::optional<run_table> table(std::in_place);
-  for (std::int32_t t = 0; t < num_test_cases; ++t) {
-    const test_case tc = read_test_case(input, line);
-    if (tc.num_keys < 1) {
-      why = stop{.why = stop::reason::num_keys_less_than_1,
-                 .test_case = t,
-                 .count = tc.num_keys,
-                 .offset = tc.count_offset};
-      return std::nullopt;
-    }
-    if (tc.numbers_read < tc.num_keys) {
-      why = stop{.why = stop::reason::short_key_line,
-                 .test_case = t,
-                 .count = tc.num_keys,
-                 .numbers_read = tc.numbers_read,
-                 .offset = tc.key_line_offset};
-      return std::nullopt;
-    }
-    std::optional<run_set> set = table->open_test_case();
+  std::optional<expected_runs> result(std::in_place);
+  run_table& table = result->table;
+  for (std::int32_t t = 0; t < source->num_test_cases(); ++t) {
+    const std::optional<test_case> tc = source->next(line, why);
+    if (!tc) return std::nullopt;
+    std::optional<run_set> set = table.open_test_case();
     if (!set) {
       why = stop{.why = stop::reason::out_of_memory,
                  .test_case = t,
-                 .count = tc.num_keys,
-                 .offset = tc.key_line_offset};
+                 .count = tc->num_keys,
+                 .offset = tc->key_line_offset};
       return std::nullopt;
     }
-    const generation_result result = generate_runs(tc.keys, *set);
-    table->close_test_case(*set);
-    if (observer != nullptr) observer->test_case_generated(tc, *set, result);
-    if (keep == runs_kept::none) table->clear();
+    const generation_result generated = generate_runs(tc->keys, *set);
+    table.close_test_case(*set);
+    if (observer != nullptr) observer->test_case_generated(*tc, *set, generated);
+    if (keep == runs_kept::none) table.clear();
   }
-  return table;
+  result->text_after = source->text_after();
+  return result;
+}
+
+}  // namespace
+
+std::optional<expected_runs> generate_expected_runs(const char* test_case_file, key_line& line,
+                                                    generation_observer* observer, stop& why,
+                                                    runs_kept keep) {
+  return generate(test_case_source::open(test_case_file, why), line, observer, why, keep);
+}
+
+std::optional<expected_runs> generate_expected_runs(text_reader input, key_line& line,
+                                                    generation_observer* observer, stop& why,
+                                                    runs_kept keep) {
+  return generate(test_case_source::start(std::move(input), why), line, observer, why, keep);
 }
 
 }  // namespace runcheck

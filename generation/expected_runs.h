@@ -10,6 +10,8 @@
 #include "generation/run_generator.h"
 #include "input/reading.h"
 #include "input/test_case.h"
+#include "input/text_reader.h"
+#include "platform/platform.h"
 #include "runs/run_table.h"
 
 namespace runcheck {
@@ -18,6 +20,7 @@ namespace runcheck {
 struct stop {
   enum class reason {
     test_case_file_not_opened,
+    num_test_cases_unreadable,  // no number stands where the file's first count is due
     negative_num_test_cases,
     out_of_memory,  // no room for the runs of this test case
     num_keys_less_than_1,
@@ -28,8 +31,46 @@ struct stop {
   std::int32_t count = 0;         // the count read: num_test_cases, or num_keys
   std::int32_t numbers_read = 0;  // short_key_line: the numbers the key line gave
   // Offset in the test-case file where the reason applies (the count's first
-  // non-blank character, or the key line's read); -1 where none does.
+  // non-blank character, or the key line's read; the file's size when the
+  // count read met its end); -1 where none does.
   std::int64_t offset = -1;
+  // test_case_file_not_opened: why.
+  platform::open_failure failure = platform::open_failure::none;
+};
+
+// The test-case file read front to back, one test case at a time, with the
+// stops of the phase: the one reading of that file, for the phase and for
+// any later reader that needs a test case's keys again.
+class test_case_source {
+ public:
+  // Opens `path` and reads num_test_cases. Gives nothing, with `why` set,
+  // when the file cannot be opened or that count cannot be used.
+  static std::optional<test_case_source> open(const char* path, stop& why);
+
+  // The same on a test-case file already open, or held in memory
+  // (read_text()).
+  static std::optional<test_case_source> start(text_reader file, stop& why);
+
+  std::int32_t num_test_cases() const { return num_test_cases_; }
+  std::int32_t read_so_far() const { return read_so_far_; }  // test cases read
+
+  // Reads the next test case, its key list into `line`. Gives nothing, with
+  // `why` set, when it cannot be generated (num_keys below 1, a short key
+  // line). Precondition: read_so_far() < num_test_cases().
+  std::optional<test_case> next(key_line& line, stop& why);
+
+  // After the last test case: the offset of the first character that is not
+  // white space, where the file holds more; -1 when nothing but white space
+  // is left. Reads to it.
+  std::int64_t text_after();
+
+ private:
+  test_case_source(text_reader file, std::int32_t num_test_cases)
+      : file_(std::move(file)), num_test_cases_(num_test_cases) {}
+
+  text_reader file_;
+  std::int32_t num_test_cases_ = 0;
+  std::int32_t read_so_far_ = 0;
 };
 
 // Sees each test case as soon as its runs are generated.
@@ -50,17 +91,23 @@ class generation_observer {
 // case once the observer has seen it, so memory stays that of one test case.
 enum class runs_kept { all, none };
 
+struct expected_runs {
+  run_table table;  // empty with runs_kept::none
+  // Where text stands after the last test case, which nothing reads; -1
+  // when only white space follows it.
+  std::int64_t text_after = -1;
+};
+
 // Reads `test_case_file` and generates the runs of every test case. Gives
-// the run table (empty with runs_kept::none), or nothing with `why` set.
-// `line` is the caller's line buffer; `observer`, when given, sees every
-// test case generated.
-std::optional<run_table> generate_expected_runs(const char* test_case_file, key_line& line,
-                                                generation_observer* observer, stop& why,
-                                                runs_kept keep = runs_kept::all);
+// them, or nothing with `why` set. `line` is the caller's line buffer;
+// `observer`, when given, sees every test case generated.
+std::optional<expected_runs> generate_expected_runs(const char* test_case_file, key_line& line,
+                                                    generation_observer* observer, stop& why,
+                                                    runs_kept keep = runs_kept::all);
 
 // The same on a test-case file already open, or held in memory.
-std::optional<run_table> generate_expected_runs(text_reader& input, key_line& line,
-                                                generation_observer* observer, stop& why,
-                                                runs_kept keep = runs_kept::all);
+std::optional<expected_runs> generate_expected_runs(text_reader input, key_line& line,
+                                                    generation_observer* observer, stop& why,
+                                                    runs_kept keep = runs_kept::all);
 
 }  // namespace runcheck
