@@ -253,6 +253,7 @@ void scan_key_line(text_reader& file, key_line& line) {
   }
   if (state != phase::between) finish_token();
   line.last_token_blank = blank_token_end != 0 && blank_token_end == line.count;
+  line.cut = !line_break_read && line.chars_read == read_str_size - 1 && !file.at_end();
 }
 
 }  // namespace runcheck

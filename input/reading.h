@@ -28,6 +28,9 @@ struct key_line {
   // The last number came from a token of white space alone (other than the
   // space that cuts tokens), as a space before the line break makes one.
   bool last_token_blank = false;
+  // The read stopped at 1999 characters inside a line: the rest of the line,
+  // its line feed at least, is left for the next read.
+  bool cut = false;
 
   std::span<const std::int32_t> view() const { return {numbers.data(), count}; }
 };

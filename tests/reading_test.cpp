@@ -28,9 +28,10 @@ TEST(reading, across_block_boundaries) {
       {"counts saturate", "+2147483648\n-\n5\n99999999999\r\n-99999999999 ", "c",
        " c2147483647 c0? c5 c2147483647 c-2147483648"},
       {"line feed folded as the 1999th character", spaces + "12\r\n34\n", "k", " k1999:12, k3:34,"},
-      {"limit just before a CR LF", spaces + " 12\r\n", "k", " k1999:12, k1:0,_"},
-      {"lone CR at the limit", spaces + "  \r5\n", "k", " k1999:0,_ k2:5,"},
-      {"limit inside a number", spaces + " 1234\n", "k", " k1999:12, k3:34,"},
+      {"limit just before a CR LF", spaces + " 12\r\n", "k", " k1999:12,/ k1:0,_"},
+      {"lone CR at the limit", spaces + "  \r5\n", "k", " k1999:0,_/ k2:5,"},
+      {"limit inside a number", spaces + " 1234\n", "k", " k1999:12,/ k3:34,"},
+      {"limit at the end of the file", spaces + "123", "k", " k1999:123,"},
   };
   constexpr std::size_t block = std::size_t{64} * 1024;
   const std::string path = ::testing::TempDir() + "runcheck_reading_test.txt";
@@ -49,7 +50,8 @@ TEST(reading, across_block_boundaries) {
       // The reads of `ops` ('c' a count read, 'k' a key-line read), cycled
       // until the end of the file: " c<value>", with "?" when no digit was
       // read, or " k<characters read>:<numbers>", with "_" when the last
-      // number came from a token of white space.
+      // number came from a token of white space and "/" when the read cut
+      // a line.
       std::string got;
       for (std::size_t i = 0; i < 100 && !file->at_end(); ++i) {
         if (ops[i % ops.size()] == 'c') {
@@ -62,6 +64,7 @@ TEST(reading, across_block_boundaries) {
         got += " k" + std::to_string(line.chars_read) + ":";
         for (const std::int32_t n : line.view()) got += std::to_string(n) + ",";
         if (line.last_token_blank) got += "_";
+        if (line.cut) got += "/";
       }
       EXPECT_EQ(want, got);
     }
