@@ -50,15 +50,18 @@ bool check_test_case(text_reader& file, const run_set& expected, std::int32_t t,
                      check_observer& observer) {
   count_report count{.test_case = t, .expected = expected.run_count};
   count.found = scan_count(file, &count.offset);
+  count.end_offset = file.offset();
   observer.count_read(count);
   bool pass = count.found == count.expected;
   char text[run_line_room];
-  for (std::int64_t r = 0; r < count.found; ++r) {
+  std::int64_t r = 0;
+  for (; r < count.found; ++r) {
     if (r >= expected.run_count && file.at_end()) break;
     const auto keys = run_keys(expected, r + 1);
-    if (consume_listing_line(file, keys, text)) continue;
+    if (!keys.empty() && consume_listing_line(file, keys, text)) continue;
     const std::int64_t offset = file.offset();
     scan_key_line(file, line);
+    observer.run_line_read({.test_case = t, .run = r, .offset = offset, .line = &line});
     const std::int64_t p = first_difference(keys, line.view());
     if (p >= 0) {
       const auto at = static_cast<std::size_t>(p);
@@ -69,7 +72,7 @@ bool check_test_case(text_reader& file, const run_set& expected, std::int32_t t,
       pass = false;
     }
   }
-  observer.test_case_checked(t, pass);
+  observer.test_case_checked({.test_case = t, .passed = pass, .run_lines = r});
   return pass;
 }
 

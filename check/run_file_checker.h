@@ -3,7 +3,9 @@
 // and reports what it finds as values to an observer. It prints nothing.
 //
 // Per test case it reads the run count with the count read and then as many
-// run lines as the file announced, each with the key-line read. Only the
+// run lines as the file announced, each with the key-line read (or, where
+// its bytes are exactly the listing's line for a non-empty expected run, on
+// those bytes, which read the same). Only the
 // first L numbers of a line are compared, L being the expected length of the
 // run of the same index (0 past the expected runs); a position the line does
 // not fill counts as wrong. A wrong count is reported but not corrected for:
@@ -33,9 +35,20 @@ inline constexpr const char* default_run_file = "replacement_output.txt";
 // The run count read for one test case, right or wrong.
 struct count_report {
   std::int32_t test_case = 0;
-  std::int32_t expected = 0;  // run_count of the test case's runs
-  std::int32_t found = 0;     // the count read; 0 when none could be read
-  std::int64_t offset = 0;    // where the count's first non-blank character stands
+  std::int32_t expected = 0;    // run_count of the test case's runs
+  std::int32_t found = 0;       // the count read; 0 when none could be read
+  std::int64_t offset = 0;      // where the count's first non-blank character stands
+  std::int64_t end_offset = 0;  // where the count read ended: the first run line's read begins
+};
+
+// A run line read number by number: every run line the check reads except
+// those taken on their bytes, which are exactly the listing's line of their
+// expected run (a run with keys) and so read as that run.
+struct run_line_report {
+  std::int32_t test_case = 0;
+  std::int64_t run = 0;            // the index the file gives it
+  std::int64_t offset = 0;         // where the line's read began
+  const key_line* line = nullptr;  // the read; valid during the call only
 };
 
 // A run line that differs from the expected run of the same index.
@@ -49,13 +62,22 @@ struct run_report {
   std::optional<std::int32_t> found;
 };
 
+// The end of one test case's check.
+struct test_case_verdict {
+  std::int32_t test_case = 0;
+  bool passed = false;
+  std::int64_t run_lines = 0;  // run lines read: the count found, or fewer where the file ended
+};
+
 // Receives the findings in file order: for each test case count_read, then
-// wrong_run for each wrong run line, then test_case_checked.
+// for each run line read number by number run_line_read, followed by
+// wrong_run when it is wrong, then test_case_checked.
 class check_observer {
  public:
   virtual void count_read(const count_report& count) = 0;
+  virtual void run_line_read(const run_line_report& line) = 0;
   virtual void wrong_run(const run_report& run) = 0;
-  virtual void test_case_checked(std::int32_t test_case, bool passed) = 0;
+  virtual void test_case_checked(const test_case_verdict& verdict) = 0;
 
  protected:
   check_observer() = default;
@@ -69,8 +91,9 @@ struct check_result {
   bool all_passed = false;
 };
 
-// Checks every test case of `table` against `file`. `line` is the caller's
-// line buffer, reused for every run line.
+// Checks every test case of `table` against `file`, and leaves `file` after
+// the last run line read. `line` is the caller's line buffer, reused for
+// every run line.
 check_result check_run_file(text_reader& file, const run_table& table, key_line& line,
                             check_observer& observer);
 

@@ -83,12 +83,14 @@ class verdict_printer final : public check_observer {
     }
   }
 
+  void run_line_read(const run_line_report& /*line*/) override {}
+
   void wrong_run(const run_report& run) override {
     out_.put("run ").put_int(run.run).put(" is wrong\n");
   }
 
-  void test_case_checked(std::int32_t /*test_case*/, bool passed) override {
-    out_.put(passed ? "....PASSED\n" : "....FAILED\n");
+  void test_case_checked(const test_case_verdict& verdict) override {
+    out_.put(verdict.passed ? "....PASSED\n" : "....FAILED\n");
   }
 
  private:

@@ -51,8 +51,10 @@ class collector final : public check_observer {
     }
   }
 
-  void test_case_checked(std::int32_t /*test_case*/, bool passed) override {
-    findings_.test_cases.back().passed = passed;
+  void run_line_read(const run_line_report& /*line*/) override {}
+
+  void test_case_checked(const test_case_verdict& verdict) override {
+    findings_.test_cases.back().passed = verdict.passed;
   }
 
  private:

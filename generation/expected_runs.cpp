@@ -50,12 +50,7 @@ std::optional<test_case> test_case_source::next(key_line& line, stop& why) {
   return tc;
 }
 
-std::int64_t test_case_source::text_after() {
-  // A count read skips the white space and stops at what follows.
-  std::int64_t offset = -1;
-  scan_count(file_, &offset);
-  return file_.at_end() && offset == file_.offset() ? -1 : offset;
-}
+std::int64_t test_case_source::text_after() { return skip_to_text(file_); }
 
 namespace {
 

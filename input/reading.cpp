@@ -122,6 +122,11 @@ const char* read_short_tokens(const char* p, const char* limit, key_line& line,
 
 }  // namespace
 
+std::int64_t skip_to_text(text_reader& file) {
+  skip_space(file);
+  return file.at_end() ? -1 : file.offset();
+}
+
 std::int32_t scan_count(text_reader& file, std::int64_t* start, bool* number_read) {
   skip_space(file);
   if (start != nullptr) *start = file.offset();

@@ -48,6 +48,10 @@ struct key_line {
 std::int32_t scan_count(text_reader& file, std::int64_t* start = nullptr,
                         bool* number_read = nullptr);
 
+// Skips white space as a count read does; gives the offset of the first
+// other character, or -1 when the file holds nothing more.
+std::int64_t skip_to_text(text_reader& file);
+
 // Key-line read: takes up to 1999 characters, stopping after the first line
 // feed (which stays part of the line) or at the end of the file; a longer
 // line is left for the next read. The characters are cut into tokens at the
