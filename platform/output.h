@@ -49,8 +49,14 @@ class output {
   // Sends everything buffered to the file.
   void flush();
 
+  // True once a write to the file failed: what was printed since is lost.
+  bool failed() const { return failed_; }
+
   // What a memory writer holds.
   const std::string& text() const { return buffer_; }
+
+  // Empties a memory writer, keeping its room.
+  void clear() { buffer_.clear(); }
 
  private:
   static constexpr std::size_t flush_threshold = 1 << 20;
