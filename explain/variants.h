@@ -30,8 +30,8 @@ struct variant {
   selection_rules rules;
 };
 
-// Every variant, in the order they are tried: the buffer sizes 1 to 10 but
-// 5, equal keys frozen, natural runs, five keys sorted at a time, one sorted
+// Every variant, in the order they are tried: natural runs, the buffer sizes
+// 1 to 10 but 5, equal keys frozen, five keys sorted at a time, one sorted
 // run, the step budget ignored, keys outside the range kept.
 std::span<const variant> known_variants();
 
@@ -43,6 +43,32 @@ run_list variant_runs(const variant& v, std::span<const std::int32_t> keys);
 // The rules with which variant_runs plays a selection variant on `keys`:
 // its own, with a budget it can run past where it ignores the budget.
 selection_rules played_rules(const variant& v, std::span<const std::int32_t> keys);
+
+// The runs of one test case as the check read them from a run file: the
+// numbers of each run line, one line after the other (without the 0 that a
+// space before a line break makes).
+struct runs_as_read {
+  std::span<const std::int32_t> numbers;
+  std::span<const std::size_t> ends;  // line r's numbers end at numbers[ends[r]]
+};
+
+// True when the runs `v` writes for `keys` are `runs`: as many lines as
+// runs, each line holding its run's keys and nothing more. It stops playing
+// `v` at the first key that differs.
+bool writes(const variant& v, std::span<const std::int32_t> keys, const runs_as_read& runs);
+
+// True when `v` is replacement selection that differs from the right
+// program only in its step budget or the range of keys it keeps: on a test
+// case whose keys all lie in -1..32767 and whose runs the right program
+// finishes within the budget it writes the right runs.
+bool differs_only_at_the_edges(const variant& v);
+
+// The first variant, in the catalogue's order, that writes `runs` for
+// `keys`; nothing when none does. Unless `edges_matter` (keys outside
+// -1..32767, or a budget the right program runs out of), the variants that
+// differ only at those edges are not tried: they write the right runs.
+const variant* recognise(std::span<const std::int32_t> keys, const runs_as_read& runs,
+                         bool edges_matter);
 
 // True when `runs` are exactly the runs of `expected`.
 bool same_runs(const run_list& runs, const run_set& expected);

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,64 @@ TEST(variants, other_methods) {
   EXPECT_EQ((run_list{{3}, {1, 2, 9}, {8}, {7}, {6}}), runs_of("natural_runs"));
   EXPECT_EQ((run_list{{1, 2, 3, 8, 9}, {6, 7}}), runs_of("sorted_fives"));
   EXPECT_EQ((run_list{{1, 2, 3, 6, 7, 8, 9}}), runs_of("one_sorted_run"));
+}
+
+// The lines of a run file holding `runs`, as runs_as_read sees them.
+struct lines_of {
+  explicit lines_of(const run_list& runs) {
+    for (const auto& run : runs) {
+      numbers.insert(numbers.end(), run.begin(), run.end());
+      ends.push_back(numbers.size());
+    }
+  }
+  runs_as_read view() const { return {.numbers = numbers, .ends = ends}; }
+  std::vector<std::int32_t> numbers;
+  std::vector<std::size_t> ends;
+};
+
+// Every variant is recognised in its own runs, on keys in and out of the
+// range and past the budget, and not once a key is changed, added or left
+// out, or a line left out; what is recognised is the first variant, in the
+// catalogue's order, that writes the same runs.
+TEST(variants, recognised_in_their_own_runs) {
+  std::mt19937 random(11);  // NOLINT(cert-msc32-c,cert-msc51-cpp): the same keys every run
+  std::vector<std::vector<std::int32_t>> probes = {
+      {5, -3, 40000, 2}, {-1, -1, 0, -1}, std::vector<std::int32_t>(300, 0)};
+  for (std::int32_t k = 300; k > 0; --k) probes.back()[static_cast<std::size_t>(300 - k)] = k;
+  for (int i = 0; i < 200; ++i) {
+    std::uniform_int_distribution<std::int32_t> key(i % 4 == 0 ? -3 : 0, i % 2 == 0 ? 9 : 40000);
+    std::vector<std::int32_t> keys(static_cast<std::size_t>(1 + i % 40));
+    for (std::int32_t& k : keys) k = key(random);
+    probes.push_back(keys);
+  }
+  const auto catalogue = known_variants();
+  for (const auto& keys : probes) {
+    for (std::size_t v = 0; v < catalogue.size(); ++v) {
+      SCOPED_TRACE(std::string(catalogue[v].name) + ", " + std::to_string(keys.size()) + " keys");
+      run_list runs = variant_runs(catalogue[v], keys);
+      lines_of lines(runs);
+      ASSERT_TRUE(writes(catalogue[v], keys, lines.view()));
+      const variant* found = recognise(keys, lines.view(), true);
+      ASSERT_NE(nullptr, found);
+      EXPECT_LE(found, &catalogue[v]);
+      EXPECT_EQ(runs, variant_runs(*found, keys));
+      runs.back().push_back(-7);
+      EXPECT_FALSE(writes(catalogue[v], keys, lines_of(runs).view()));
+      runs.back().pop_back();
+      const auto written =
+          std::find_if(runs.begin(), runs.end(), [](auto& r) { return !r.empty(); });
+      if (written != runs.end()) {
+        (*written)[0] += 1;
+        EXPECT_FALSE(writes(catalogue[v], keys, lines_of(runs).view()));
+        (*written)[0] -= 1;
+        written->pop_back();
+        EXPECT_FALSE(writes(catalogue[v], keys, lines_of(runs).view()));
+        runs = variant_runs(catalogue[v], keys);
+      }
+      runs.pop_back();
+      EXPECT_FALSE(writes(catalogue[v], keys, lines_of(runs).view()));
+    }
+  }
 }
 
 }  // namespace
