@@ -224,10 +224,10 @@ coverage_report check_coverage(const std::string& test_case_file,
   for (const variant& v : known_variants())
     report.variants.push_back({.name = v.name, .description = v.description});
 
-  if (!input) input = open_text_file(test_case_file.c_str());
+  stop why{.why = stop::reason::test_case_file_not_opened};
+  if (!input) input = open_text_file(test_case_file.c_str(), &why.failure);
   const auto line = std::make_unique<key_line>();
   coverage_observer observer(report);
-  stop why{.why = stop::reason::test_case_file_not_opened};
   if (!input ||
       !generate_expected_runs(std::move(*input), *line, &observer, why, runs_kept::none)) {
     stop_keeper keeper;

@@ -9,6 +9,8 @@ namespace {
 
 constexpr char hex_digits[] = "0123456789abcdef";
 
+bool printable(unsigned char c) { return c >= 0x20 && c < 0x7f; }
+
 }  // namespace
 
 std::size_t utf8_sequence(std::string_view s) {
@@ -38,47 +40,41 @@ std::size_t utf8_sequence(std::string_view s) {
   return n;
 }
 
+bool has_other_bytes(std::string_view text) {
+  return std::any_of(text.begin(), text.end(),
+                     [](char c) { return c != '\t' && !printable(static_cast<unsigned char>(c)); });
+}
+
 void put_escaped(output& out, std::string_view text) {
-  for (std::size_t i = 0; i < text.size();) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
     const auto c = static_cast<unsigned char>(text[i]);
-    const std::size_t n = c >= 0x80 ? utf8_sequence(text.substr(i)) : 1;
-    if (c == '\t') {
+    if (printable(c)) {
+      // The printable bytes from here on, at once.
+      std::size_t end = i + 1;
+      while (end < text.size() && printable(static_cast<unsigned char>(text[end]))) ++end;
+      out.put(text.substr(i, end - i));
+      i = end - 1;
+    } else if (c == '\t') {
       out.put("\\t");
-    } else if (c < 0x20 || c == 0x7f || n == 0) {
-      out.put("\\x").put(hex_digits[c >> 4]).put(hex_digits[c & 15]);
     } else {
-      out.put(text.substr(i, n));
+      out.put("\\x").put(hex_digits[c >> 4U]).put(hex_digits[c & 15U]);
     }
-    i += std::max<std::size_t>(n, 1);
   }
 }
 
-void put_json_string(output& out, std::string_view text) {
-  out.put('"');
+std::string_view valid_utf8(std::string_view text, std::string& replaced) {
+  const bool ascii = std::all_of(text.begin(), text.end(),
+                                 [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  if (ascii) return text;
+  std::string& result = replaced;
+  result.clear();
   for (std::size_t i = 0; i < text.size();) {
     const auto c = static_cast<unsigned char>(text[i]);
-    if (c >= 0x80) {
-      const std::size_t n = utf8_sequence(text.substr(i));
-      out.put(n > 0 ? text.substr(i, n) : "\\ufffd");
-      i += std::max<std::size_t>(n, 1);
-      continue;
-    }
-    if (c == '"' || c == '\\') {
-      out.put('\\').put(text[i]);
-    } else if (c == '\n') {
-      out.put("\\n");
-    } else if (c == '\t') {
-      out.put("\\t");
-    } else if (c == '\r') {
-      out.put("\\r");
-    } else if (c < 0x20) {
-      out.put("\\u00").put(hex_digits[c >> 4]).put(hex_digits[c & 15]);
-    } else {
-      out.put(text[i]);
-    }
-    ++i;
+    const std::size_t n = c >= 0x80 ? utf8_sequence(text.substr(i)) : 1;
+    result.append(n > 0 ? text.substr(i, n) : "\xEF\xBF\xBD");
+    i += std::max<std::size_t>(n, 1);
   }
-  out.put('"');
+  return result;
 }
 
 }  // namespace runcheck::explain

@@ -1,9 +1,10 @@
-// Bytes from the files made safe to print: as text for a terminal, and as a
-// JSON string. Whatever a file or a file name holds, the result is valid
-// UTF-8 and shows every byte that is not printable.
+// Bytes from the files made safe to show: as text for a terminal, where
+// every byte that is not printable ASCII is spelt out, and as valid UTF-8
+// for a JSON string.
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 #include "platform/output.h"
@@ -14,12 +15,16 @@ namespace runcheck::explain {
 // 0 when there is none: no overlong forms, surrogates or values past U+10FFFF.
 std::size_t utf8_sequence(std::string_view s);
 
-// Printable text as it stands; a tab as \t, and control bytes, DEL and
-// bytes that are not valid UTF-8 as \xNN.
+// True when `text` holds a byte that is not printable ASCII, a tab aside.
+bool has_other_bytes(std::string_view text);
+
+// Printable ASCII as it stands; a tab as \t and every other byte (control
+// bytes, DEL, and every byte from 0x80 on, such as the two of a no-break
+// space) as \xNN, so that two texts that differ never look the same.
 void put_escaped(output& out, std::string_view text);
 
-// `text` as a quoted JSON string. Bytes that are not valid UTF-8 become
-// U+FFFD.
-void put_json_string(output& out, std::string_view text);
+// `text` with every byte that is not part of valid UTF-8 replaced by U+FFFD;
+// `text` itself where it is valid, `replaced` holding the result otherwise.
+std::string_view valid_utf8(std::string_view text, std::string& replaced);
 
 }  // namespace runcheck::explain

@@ -14,8 +14,9 @@
 
 namespace runcheck::explain {
 
-int run(std::span<const std::string_view> args, output& out, output& err) {
-  const options given = parse_options(args);
+namespace {
+
+int check(const options& given, output& out, output& err) {
   switch (given.what) {
     case options::action::help:
       out.put(usage).put(help);
@@ -39,8 +40,12 @@ int run(std::span<const std::string_view> args, output& out, output& err) {
   // The runs are generated once, for every run file.
   const auto line = std::make_unique<key_line>();
   stop why;
+  test_case_file_watcher watcher;
   const std::optional<expected_runs> expected =
-      generate_expected_runs(files[0].c_str(), *line, nullptr, why);
+      generate_expected_runs(files[0].c_str(), *line, &watcher, why);
+  test_case_file_notes notes;
+  if (expected) notes = watcher.finish(files[0], *expected);
+  const diagnosis_options options{.strict = given.strict};
 
   text_printer text(out);
   json_printer json_lines(out);
@@ -49,12 +54,18 @@ int run(std::span<const std::string_view> args, output& out, output& err) {
   int status = 0;
   for (std::size_t f = 1; f < files.size(); ++f) {
     const file_summary summary =
-        expected ? report_run_file(files[0], files[f], expected->table, *line, *printer)
+        expected ? report_run_file(files[0], files[f], *expected, notes, options, *line, *printer)
                  : report_stopped(files[0], files[f], why, *printer);
     status = std::max(status, summary.status());
   }
   if (!json) text.print_summaries();
   return status;
+}
+
+}  // namespace
+
+int run(std::span<const std::string_view> args, output& out, output& err) {
+  return check(parse_options(args), out, err);
 }
 
 }  // namespace runcheck::explain

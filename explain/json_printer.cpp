@@ -1,75 +1,501 @@
 #include "explain/json_printer.h"
 
+// Strings are copied 16 bytes at a time where every x86-64 processor can.
+#if defined(__SSE2__) || defined(_M_X64)
+#define RAPIDJSON_SSE2
+#endif
+#include <rapidjson/stringbuffer.h>
+#include <rapidjson/writer.h>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <string>
+#include <string_view>
+
 #include "explain/encoding.h"
 
 namespace runcheck::explain {
 
 namespace {
 
-void put_line(output& out, std::int64_t line) {
-  if (line > 0) {
-    out.put_int(line);
-  } else {
-    out.put("null");
+// The document is written into RapidJSON's own buffer, which goes to the
+// console writer after each test case, so memory holds one test case's
+// text. Names and the printer's own identifiers need no escaping: they are
+// copied in whole, where RapidJSON would put them in one byte at a time.
+class writer final : public rapidjson::Writer<rapidjson::StringBuffer> {
+ public:
+  using Writer::Writer;
+
+  // A string already quoted, as it stands.
+  void quoted(const char* text, std::size_t size) {
+    Prefix(rapidjson::kStringType);
+    std::memcpy(os_->Push(size), text, size);
+    EndValue(true);
   }
+};
+
+void put_string(writer& w, std::string_view text) {
+  std::string replaced;
+  const std::string_view valid = valid_utf8(text, replaced);
+  w.String(valid.data(), static_cast<rapidjson::SizeType>(valid.size()));
+}
+
+// A field name, quoted when the program is compiled: the names need no
+// escaping, and are written as they stand.
+template <std::size_t n>
+struct quoted_name {
+  std::array<char, n + 1> text{};  // the name between quotes, without the terminating NUL
+  // Not explicit: a string literal is the template argument.
+  // cppcheck-suppress noExplicitConstructor
+  consteval quoted_name(const char (&name)[n]) {  // NOLINT(google-explicit-constructor)
+    text[0] = '"';
+    for (std::size_t i = 0; i + 1 < n; ++i) text[i + 1] = name[i];
+    text[n] = '"';
+  }
+};
+
+template <quoted_name name>
+void put_name(writer& w) {
+  w.quoted(name.text.data(), name.text.size());
+}
+
+// A value that is one of the printer's own identifiers, which need no
+// escaping.
+void put_identifier(writer& w, std::string_view value) {
+  std::array<char, 40> quoted;  // NOLINT(cppcoreguidelines-pro-type-member-init): filled below
+  const std::size_t n = std::min(value.size(), quoted.size() - 2);
+  quoted[0] = '"';
+  std::copy_n(value.begin(), n, quoted.begin() + 1);
+  quoted[n + 1] = '"';
+  w.quoted(quoted.data(), n + 2);
+}
+
+void put_line(writer& w, std::int64_t line) {
+  if (line > 0) {
+    w.Int64(line);
+  } else {
+    w.Null();
+  }
+}
+
+std::string_view name_of(hint::kind h) {
+  switch (h) {
+    case hint::kind::file_ends_early:
+      return "file_ends_early";
+    case hint::kind::text_for_count:
+      return "text_for_count";
+    case hint::kind::count_not_alone:
+      return "count_not_alone";
+    case hint::kind::tabs:
+      return "tabs";
+    case hint::kind::commas:
+      return "commas";
+    case hint::kind::other_bytes:
+      return "other_bytes";
+    case hint::kind::cr_line_ends:
+      return "cr_line_ends";
+    case hint::kind::blank_run_line:
+      return "blank_run_line";
+    case hint::kind::long_line:
+      return "long_line";
+    case hint::kind::runs_on_one_line:
+      return "runs_on_one_line";
+    case hint::kind::run_split:
+      return "run_split";
+  }
+  return {};
+}
+
+std::string_view name_of(file_hint h) {
+  switch (h) {
+    case file_hint::utf16:
+      return "utf16";
+    case file_hint::cr_line_ends:
+      return "cr_line_ends";
+    case file_hint::empty:
+      return "empty";
+    case file_hint::looks_like_run_file:
+      return "looks_like_run_file";
+    case file_hint::same_file:
+      return "same_file";
+  }
+  return {};
+}
+
+std::string_view name_of(warning::kind k) {
+  switch (k) {
+    case warning::kind::numbers_after_run:
+      return "numbers_after_run";
+    case warning::kind::keys_out_of_range:
+      return "keys_out_of_range";
+    case warning::kind::budget_spent:
+      return "budget_spent";
+    case warning::kind::text_after_run_file:
+      return "text_after_run_file";
+    case warning::kind::text_after_test_case_file:
+      return "text_after_test_case_file";
+    case warning::kind::no_test_cases:
+      return "no_test_cases";
+  }
+  return {};
+}
+
+std::string_view name_of(platform::open_failure f) {
+  switch (f) {
+    case platform::open_failure::none:
+      return "none";
+    case platform::open_failure::no_such_file:
+      return "no_such_file";
+    case platform::open_failure::is_directory:
+      return "is_directory";
+    case platform::open_failure::permission_denied:
+      return "permission_denied";
+    case platform::open_failure::not_regular_file:
+      return "not_regular_file";
+    case platform::open_failure::other:
+      return "other";
+  }
+  return {};
+}
+
+std::string_view name_of(shift::cause c) {
+  switch (c) {
+    case shift::cause::count_too_large:
+      return "count_too_large";
+    case shift::cause::count_too_small:
+      return "count_too_small";
+    case shift::cause::empty_first_run:
+      return "empty_first_run";
+    case shift::cause::line_in_pieces:
+      return "line_in_pieces";
+    case shift::cause::lines_taken_as_runs:
+      return "lines_taken_as_runs";
+  }
+  return {};
+}
+
+std::string_view name_of(explanation::rule r) {
+  switch (r) {
+    case explanation::rule::smallest_not_frozen:
+      return "smallest_not_frozen";
+    case explanation::rule::run_goes_on:
+      return "run_goes_on";
+    case explanation::rule::run_ends:
+      return "run_ends";
+  }
+  return {};
+}
+
+std::string_view name_of(explanation::place p) {
+  switch (p) {
+    case explanation::place::none:
+      return "none";
+    case explanation::place::frozen:
+      return "frozen";
+    case explanation::place::in_buffer:
+      return "in_buffer";
+    case explanation::place::never_chosen:
+      return "never_chosen";
+    case explanation::place::to_be_read:
+      return "to_be_read";
+    case explanation::place::written:
+      return "written";
+    case explanation::place::not_a_key:
+      return "not_a_key";
+  }
+  return {};
+}
+
+void put_file_hints(writer& w, const std::vector<file_hint>& hints) {
+  w.StartArray();
+  for (const file_hint h : hints) put_identifier(w, name_of(h));
+  w.EndArray();
+}
+
+void put_warning(writer& w, const warning& warn) {
+  w.StartObject();
+  put_name<"warning">(w);
+  put_identifier(w, name_of(warn.what));
+  put_name<"line">(w);
+  put_line(w, warn.line);
+  if (warn.what == warning::kind::numbers_after_run) {
+    put_name<"run">(w);
+    w.Int64(warn.run);
+  }
+  w.EndObject();
+}
+
+// A finding's hints, each with the line it concerns: its own, or the
+// finding's line.
+void put_hints(writer& w, const std::vector<hint>& hints, std::int64_t finding_line) {
+  for (const hint& h : hints) {
+    w.StartObject();
+    put_name<"hint">(w);
+    put_identifier(w, name_of(h.what));
+    put_name<"line">(w);
+    put_line(w, h.line > 0 ? h.line : finding_line);
+    if (h.what == hint::kind::runs_on_one_line || h.what == hint::kind::run_split) {
+      put_name<"run">(w);
+      w.Int64(h.run);
+    }
+    if (h.what == hint::kind::runs_on_one_line) {
+      put_name<"runs">(w);
+      w.Int64(h.runs);
+    }
+    w.EndObject();
+  }
+}
+
+void put_read(writer& w, const place& at) {
+  if (at.line > 0) {
+    put_string(w, at.text);
+  } else {
+    w.Null();
+  }
+}
+
+void put_explanation(writer& w, const explanation& e) {
+  w.StartObject();
+  put_name<"run">(w);
+  w.Int64(e.run);
+  put_name<"position">(w);
+  w.Int64(e.position);
+  put_name<"step">(w);
+  w.Int(e.step);
+  // The slots' keys (null for an empty slot), and the indices of the
+  // frozen slots.
+  put_name<"slots">(w);
+  w.StartArray();
+  for (const explanation::slot& s : e.slots) {
+    if (s.what == explanation::slot::state::empty) {
+      w.Null();
+    } else {
+      w.Int(s.key);
+    }
+  }
+  w.EndArray();
+  put_name<"frozen">(w);
+  w.StartArray();
+  for (std::size_t i = 0; i < e.slots.size(); ++i) {
+    if (e.slots[i].what == explanation::slot::state::frozen) w.Uint(static_cast<unsigned>(i));
+  }
+  w.EndArray();
+  put_name<"last_key">(w);
+  if (e.last_key) {
+    w.Int(*e.last_key);
+  } else {
+    w.Null();
+  }
+  put_name<"rule">(w);
+  put_identifier(w, name_of(e.why));
+  put_name<"expected">(w);
+  w.Int(e.expected);
+  put_name<"found">(w);
+  if (e.found) {
+    w.Int(*e.found);
+  } else {
+    w.Null();
+  }
+  put_name<"found_is">(w);
+  put_identifier(w, name_of(e.found_at));
+  put_name<"found_run">(w);
+  if (e.found_at == explanation::place::written) {
+    w.Int64(e.found_run);
+  } else {
+    w.Null();
+  }
+  w.EndObject();
+}
+
+void put_variant(writer& w, const std::optional<variant_match>& v) {
+  if (!v) {
+    w.Null();
+    return;
+  }
+  w.StartObject();
+  put_name<"name">(w);
+  put_identifier(w, v->name);
+  put_name<"description">(w);
+  put_string(w, v->description);
+  w.EndObject();
 }
 
 }  // namespace
 
-void json_printer::file_begun(const file_summary& summary) {
-  out_.put("{\"test_case_file\": ");
-  put_json_string(out_, summary.test_case_file);
-  out_.put(", \"run_file\": ");
-  put_json_string(out_, summary.run_file);
-  constexpr const char* verdicts[] = {"pass", "fail", "stopped"};
-  out_.put(R"(, "verdict": ")").put(verdicts[summary.status()]).put("\"");
-  if (summary.stopped) {
-    out_.put(R"(, "stop": {"message": )");
-    put_json_string(out_, summary.stopped->message);
-    out_.put(", \"file\": ");
-    put_json_string(out_, summary.stopped->file);
-    out_.put(", \"line\": ");
-    put_line(out_, summary.stopped->line);
-    out_.put("}");
+struct json_printer::document {
+  document() : w(text) {}
+  rapidjson::StringBuffer text;
+  writer w;
+
+  void flush_to(output& out) {
+    out.put(std::string_view(text.GetString(), text.GetSize()));
+    text.Clear();
   }
-  out_.put(", \"passed\": ").put_int(summary.passed);
-  out_.put(", \"failed\": ").put_int(std::int64_t{summary.total} - summary.passed);
-  out_.put(", \"test_cases\": [");
+};
+
+json_printer::json_printer(output& out) : out_(out) {}
+
+json_printer::~json_printer() = default;
+
+void json_printer::file_begun(const file_summary& summary) {
+  document_ = std::make_unique<document>();
+  writer& w = document_->w;
+  w.StartObject();
+  put_name<"test_case_file">(w);
+  put_string(w, summary.test_case_file);
+  put_name<"run_file">(w);
+  put_string(w, summary.run_file);
+  if (summary.stopped) {
+    const stop_report& stopped = *summary.stopped;
+    put_name<"stop">(w);
+    w.StartObject();
+    put_name<"message">(w);
+    put_string(w, stopped.message);
+    put_name<"file">(w);
+    put_string(w, stopped.file);
+    put_name<"line">(w);
+    put_line(w, stopped.line);
+    put_name<"open_failure">(w);
+    if (stopped.failure != platform::open_failure::none) {
+      put_identifier(w, name_of(stopped.failure));
+    } else {
+      w.Null();
+    }
+    put_name<"hints">(w);
+    put_file_hints(w, stopped.hints);
+    w.EndObject();
+  }
+  put_name<"total">(w);
+  w.Int(summary.total);
+  put_name<"strict">(w);
+  w.Bool(summary.strict);
+  put_name<"hints">(w);
+  put_file_hints(w, summary.hints);
+  put_name<"warnings">(w);
+  w.StartArray();
+  for (const warning& warn : summary.warnings) put_warning(w, warn);
+  w.EndArray();
+  put_name<"test_cases">(w);
+  w.StartArray();
+  document_->flush_to(out_);
 }
 
 void json_printer::test_case(const file_summary& /*summary*/, const test_case_report& report) {
-  out_.put(report.test_case > 0 ? ", " : "")
-      .put("{\"test_case\": ")
-      .put_int(std::int64_t{report.test_case} + 1);
-  out_.put(report.passed ? R"(, "verdict": "passed")" : R"(, "verdict": "failed")");
-  out_.put(", \"count\": ");
+  writer& w = document_->w;
+  w.StartObject();
+  put_name<"test_case">(w);
+  w.Int64(std::int64_t{report.test_case} + 1);
+  put_name<"verdict">(w);
+  put_identifier(w, report.passed ? "passed" : "failed");
+  put_name<"count">(w);
   if (report.count) {
-    out_.put("{\"line\": ");
-    put_line(out_, report.count->at.line);
-    out_.put(", \"expected\": ").put_int(report.count->expected);
-    out_.put(", \"found\": ").put_int(report.count->found).put("}");
+    w.StartObject();
+    put_name<"line">(w);
+    put_line(w, report.count->at.line);
+    put_name<"expected">(w);
+    w.Int(report.count->expected);
+    put_name<"found">(w);
+    w.Int(report.count->found);
+    put_name<"read">(w);
+    put_read(w, report.count->at);
+    w.EndObject();
   } else {
-    out_.put("null");
+    w.Null();
   }
-  out_.put(", \"runs\": [");
-  bool first = true;
+  put_name<"runs">(w);
+  w.StartArray();
   for (const run_finding& run : report.runs) {
-    out_.put(first ? "" : ", ").put("{\"run\": ").put_int(run.run).put(", \"line\": ");
-    first = false;
-    put_line(out_, run.at.line);
-    out_.put(", \"position\": ").put_int(run.position);
-    out_.put(", \"expected\": ").put_int(run.expected).put(", \"found\": ");
+    w.StartObject();
+    put_name<"run">(w);
+    w.Int64(run.run);
+    put_name<"line">(w);
+    put_line(w, run.at.line);
+    put_name<"position">(w);
+    w.Int64(run.position);
+    put_name<"expected">(w);
+    w.Int(run.expected);
+    put_name<"found">(w);
     if (run.found) {
-      out_.put_int(*run.found);
+      w.Int(*run.found);
     } else {
-      out_.put("null");
+      w.Null();
     }
-    out_.put("}");
+    put_name<"expected_run">(w);
+    w.StartArray();
+    for (const std::int32_t k : run.expected_run) w.Int(k);
+    w.EndArray();
+    put_name<"read">(w);
+    put_read(w, run.at);
+    w.EndObject();
   }
-  out_.put("], \"more_runs\": ").put_int(report.more_runs);
-  out_.put(", \"out_of_step\": ").put(report.out_of_step ? "true}" : "false}");
+  w.EndArray();
+  put_name<"more_runs">(w);
+  w.Int64(report.more_runs);
+  put_name<"out_of_step">(w);
+  w.Bool(report.out_of_step);
+  put_name<"hints">(w);
+  w.StartArray();
+  if (report.count) put_hints(w, report.count->hints, report.count->at.line);
+  for (const run_finding& run : report.runs) put_hints(w, run.hints, run.at.line);
+  w.EndArray();
+  put_name<"explanation">(w);
+  if (report.why) {
+    put_explanation(w, *report.why);
+  } else {
+    w.Null();
+  }
+  put_name<"variant">(w);
+  put_variant(w, report.variant);
+  put_name<"warnings">(w);
+  w.StartArray();
+  for (const warning& warn : report.warnings) put_warning(w, warn);
+  w.EndArray();
+  put_name<"more_warnings">(w);
+  w.Int64(report.more_warnings);
+  put_name<"failed_by_warning">(w);
+  w.Bool(report.failed_by_warning);
+  put_name<"notes">(w);
+  w.StartArray();
+  if (report.shifted) {
+    w.StartObject();
+    put_name<"note">(w);
+    put_identifier(w, "out_of_step_after");
+    put_name<"cause">(w);
+    put_identifier(w, name_of(report.shifted->why));
+    put_name<"line">(w);
+    put_line(w, report.shifted->line);
+    put_name<"next_count_line">(w);
+    put_line(w, report.shifted->next_count_line);
+    w.EndObject();
+  }
+  if (report.variants_not_compared) {
+    w.StartObject();
+    put_name<"note">(w);
+    put_identifier(w, "variants_not_compared");
+    w.EndObject();
+  }
+  w.EndArray();
+  w.EndObject();
+  document_->flush_to(out_);
 }
 
-void json_printer::file_ended(const file_summary& /*summary*/) { out_.put("]}\n"); }
+void json_printer::file_ended(const file_summary& summary) {
+  writer& w = document_->w;
+  w.EndArray();
+  constexpr std::string_view verdicts[] = {"pass", "fail", "stopped"};
+  put_name<"verdict">(w);
+  put_identifier(w, verdicts[summary.status()]);
+  put_name<"passed">(w);
+  w.Int(summary.passed);
+  put_name<"failed">(w);
+  w.Int64(std::int64_t{summary.total} - summary.passed);
+  put_name<"variant">(w);
+  put_variant(w, summary.variant);
+  w.EndObject();
+  document_->flush_to(out_);
+  document_.reset();
+  out_.put('\n');
+}
 
 }  // namespace runcheck::explain

@@ -6,6 +6,14 @@
 
 namespace runcheck::explain {
 
+namespace {
+
+bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
+
+bool all_blank(std::string_view text) { return std::all_of(text.begin(), text.end(), is_blank); }
+
+}  // namespace
+
 std::string_view line_locator::head() {
   if (!file_) return {};
   const std::string_view block = file_->buffered();
@@ -18,22 +26,33 @@ located_line line_locator::locate(std::int64_t offset) {
   // holds no line feed.
   const auto end_of_capture = captured_at_ + static_cast<std::int64_t>(captured_.size());
   if (captured_at_ >= 0 && offset >= captured_at_ && offset < end_of_capture) {
-    return {line_,
-            std::string_view(captured_).substr(static_cast<std::size_t>(offset - captured_at_))};
+    const auto skip = static_cast<std::size_t>(offset - captured_at_);
+    const std::string_view text = std::string_view(captured_).substr(skip);
+    return {.line = line_,
+            .text = text,
+            .starts_line = captured_starts_line_ && all_blank(captured_.substr(0, skip))};
   }
-  // Skip to the offset, counting line feeds.
-  while (pos_ < offset) {
+  // Skip to the offset, counting line feeds and noting whether the line so
+  // far is blank.
+  while (file_->offset() < offset) {
     const std::string_view block = file_->buffered();
     if (block.empty()) break;
     const auto n = static_cast<std::size_t>(
-        std::min<std::int64_t>(offset - pos_, static_cast<std::int64_t>(block.size())));
-    line_ += std::count(block.begin(), block.begin() + static_cast<std::ptrdiff_t>(n), '\n');
+        std::min<std::int64_t>(offset - file_->offset(), static_cast<std::int64_t>(block.size())));
+    const std::string_view skipped = block.substr(0, n);
+    const std::size_t last_feed = skipped.rfind('\n');
+    if (last_feed != std::string_view::npos) {
+      line_ += std::count(skipped.begin(), skipped.end(), '\n');
+      blank_line_ = all_blank(skipped.substr(last_feed + 1));
+    } else {
+      blank_line_ = blank_line_ && all_blank(skipped);
+    }
     file_->consume(n);
-    pos_ += static_cast<std::int64_t>(n);
   }
   // Capture the rest of the line, as far as a key-line read would take it.
   captured_.clear();
-  captured_at_ = pos_;
+  captured_at_ = file_->offset();
+  captured_starts_line_ = blank_line_;
   while (captured_.size() < read_str_size - 1) {
     const std::string_view block = file_->buffered();
     if (block.empty()) break;
@@ -41,13 +60,16 @@ located_line line_locator::locate(std::int64_t offset) {
     const std::size_t n = std::min({block.find('\n'), block.size(), room});
     captured_.append(block.substr(0, n));
     file_->consume(n);
-    pos_ += static_cast<std::int64_t>(n);
     if (n < block.size() && block[n] == '\n') break;
   }
   const std::string_view rest = file_->buffered();
   if (captured_.empty() && rest.empty()) return {};
+  blank_line_ = blank_line_ && all_blank(captured_);
   if (captured_.ends_with('\r') && rest.starts_with('\n')) captured_.pop_back();
-  return {line_, captured_};
+  return {.line = line_,
+          .text = captured_,
+          .starts_line = captured_starts_line_,
+          .ends_file = rest.empty()};
 }
 
 }  // namespace runcheck::explain

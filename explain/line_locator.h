@@ -1,6 +1,8 @@
-// line_locator: turns byte offsets in a file (text_reader::offset()) into
-// line numbers and the text that stands there, reading the file front to
-// back once, so memory stays bounded whatever its size.
+// line_locator: turns offsets in a file, as text_reader::offset() gives
+// them for the same file, into line numbers and the text that stands there.
+// It reads the file front to back once, behind the reader whose offsets it
+// is given, so memory stays bounded whatever the file's size; a byte order
+// mark counts in the offsets as it does for that reader.
 #pragma once
 
 #include <cstdint>
@@ -17,6 +19,8 @@ struct located_line {
   // The line from the offset up to its line feed (a carriage return before
   // it dropped), at most the 1999 bytes that a key-line read takes.
   std::string_view text;
+  bool starts_line = false;  // only white space stands before the offset on its line
+  bool ends_file = false;    // the file ends with `text`, no line feed after it
 };
 
 class line_locator {
@@ -33,10 +37,11 @@ class line_locator {
 
  private:
   std::optional<text_reader> file_;
-  std::int64_t pos_ = 0;   // bytes consumed
-  std::int64_t line_ = 1;  // the line of the byte at pos_
-  std::string captured_;   // the bytes before pos_ on line_, from captured_at_
+  std::int64_t line_ = 1;   // the line of the reader's next byte
+  bool blank_line_ = true;  // only white space read on that line so far
+  std::string captured_;    // the line's bytes from captured_at_, up to the reader
   std::int64_t captured_at_ = -1;
+  bool captured_starts_line_ = false;
 };
 
 }  // namespace runcheck::explain

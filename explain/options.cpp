@@ -11,7 +11,7 @@
 namespace runcheck::explain {
 
 const std::string_view usage =
-    "usage: runcheck-explain [--json] [TEST_CASE_FILE [RUN_FILE...]]\n"
+    "usage: runcheck-explain [--json] [--strict] [TEST_CASE_FILE [RUN_FILE...]]\n"
     "       runcheck-explain --coverage [--json] [TEST_CASE_FILE]\n"
     "       runcheck-explain --make-tests [--seed N]\n";
 
@@ -20,7 +20,8 @@ const std::string_view help =
     "Checks each RUN_FILE against the runs that replacement selection with a\n"
     "buffer of five records makes from the test cases in TEST_CASE_FILE, with\n"
     "runcheck's verdicts, and says where each run file goes wrong: the line, the\n"
-    "run, the position and the keys. Without files it reads replacement_input.txt\n"
+    "run, the position and the keys, why the expected key comes next, and which\n"
+    "faulty program writes such runs. Without files it reads replacement_input.txt\n"
     "and replacement_output.txt in the current folder; with TEST_CASE_FILE alone\n"
     "it checks replacement_output.txt.\n"
     "\n"
@@ -28,7 +29,10 @@ const std::string_view help =
     "replacement selection TEST_CASE_FILE exercises and which faulty programs it\n"
     "catches, and --make-tests writes a small test-case file that catches them all.\n"
     "\n"
-    "  --json        one JSON document per run file, one per line\n"
+    "  --json        one JSON document per run file, one per line (JSON Lines)\n"
+    "  --strict      a warning fails its test case: numbers after a run's last key,\n"
+    "                text after the last test case, keys outside -1..32767, a test\n"
+    "                case stopped by the 500 passes\n"
     "  --coverage    report what TEST_CASE_FILE puts to the test; no run file\n"
     "  --make-tests  write a test-case file that catches every faulty program\n"
     "  --seed N      the seed of --make-tests' keys (default 1)\n"
@@ -49,6 +53,7 @@ options parse_options(std::span<const std::string_view> args) {
   app.add_flag("-h,--help", help_wanted);
   app.add_flag("--version", version_wanted);
   app.add_flag("--json", result.json);
+  app.add_flag("--strict", result.strict);
   bool coverage = false;
   bool make_tests = false;
   app.add_flag("--coverage", coverage);
@@ -76,6 +81,8 @@ options parse_options(std::span<const std::string_view> args) {
     return options{.what = options::action::wrong, .error = std::move(error)};
   };
   if (coverage && make_tests) return wrong("--coverage and --make-tests do not go together");
+  if (result.strict && (coverage || make_tests))
+    return wrong("--strict goes with checking run files");
   if (seed_given->count() > 0) {
     if (!make_tests) return wrong("--seed goes with --make-tests");
     const char* const end = seed.data() + seed.size();

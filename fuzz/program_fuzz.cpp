@@ -11,13 +11,16 @@
 // the expected listing, written as the run file, passes where it reads back
 // in step (no empty run, which a count read would skip, and no run line too
 // long for one key-line read); and runcheck-explain --json, on the same
-// files, gives runcheck's verdict for every test case and the exit status
-// that runcheck's output calls for (0 pass, 1 fail, 2 no check). No other
-// test checks that agreement: the replay runs it on seeds made from every
+// files, writes one JSON document that RapidJSON's reader accepts, with
+// runcheck's verdict for the file and for every test case, counts that add
+// up, a finding for every failing test case, and the exit status that
+// runcheck's output calls for (0 pass, 1 fail, 2 no check). No other test
+// checks that agreement: the replay runs it on seeds made from every
 // end-to-end case (fuzz/CMakeLists.txt).
 //
 // The run table follows the first count, so allocations above 1 GiB fail
 // softly and the program's own "Not enough memory" path stays reachable.
+#include <rapidjson/document.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -55,6 +58,32 @@ std::string verdicts(std::string_view text, std::string_view pass, std::string_v
   return found;
 }
 
+// Checks runcheck-explain's JSON document against runcheck's `status` (0
+// pass, 1 fail, 2 no check) and test-case verdicts (P and F, in order).
+void check_json(const std::string& text, int status, const std::string& verdicts) {
+  FUZZ_CHECK(text.ends_with('\n') && text.find('\n') == text.size() - 1);  // one line
+  rapidjson::Document document;
+  document.Parse(text.c_str(), text.size());
+  FUZZ_CHECK(!document.HasParseError() && document.IsObject());
+  constexpr const char* file_verdicts[] = {"pass", "fail", "stopped"};
+  FUZZ_CHECK(std::string_view(document["verdict"].GetString()) == file_verdicts[status]);
+  const auto& cases = document["test_cases"].GetArray();
+  FUZZ_CHECK(cases.Size() == verdicts.size());
+  std::int64_t passed = 0;
+  for (rapidjson::SizeType i = 0; i < cases.Size(); ++i) {
+    const auto& tc = cases[i];
+    FUZZ_CHECK(tc["test_case"].GetInt64() == i + 1);
+    const bool pass = std::string_view(tc["verdict"].GetString()) == "passed";
+    FUZZ_CHECK(pass == (verdicts[i] == 'P'));
+    passed += pass ? 1 : 0;
+    // A failing test case says what failed: its count or a wrong run.
+    FUZZ_CHECK(pass || !tc["count"].IsNull() || !tc["runs"].GetArray().Empty());
+  }
+  FUZZ_CHECK(document["passed"].GetInt64() == passed);
+  FUZZ_CHECK(document["failed"].GetInt64() == document["total"].GetInt64() - passed);
+  FUZZ_CHECK(status == 2 || document["total"].GetInt64() == cases.Size());
+}
+
 std::string run(const char* run_file) {
   runcheck::output out;
   runcheck::run_program({"replacement_input.txt", run_file}, out);
@@ -79,9 +108,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const bool checked =
       text.find("\n================================================\n") != std::string::npos;
   const bool passed = text.find("\nYour File PASS the TEST\n") != std::string::npos;
-  FUZZ_CHECK(runcheck::explain::run(args, json, err) == (checked ? (passed ? 0 : 1) : 2));
-  FUZZ_CHECK(verdicts(text, "\n....PASSED\n", "\n....FAILED\n") ==
-             verdicts(json.text(), R"("verdict": "passed")", R"("verdict": "failed")"));
+  const int status = checked ? (passed ? 0 : 1) : 2;
+  FUZZ_CHECK(runcheck::explain::run(args, json, err) == status);
+  check_json(json.text(), status, verdicts(text, "\n....PASSED\n", "\n....FAILED\n"));
   // The listing: from the line after "Output File should be..", up to the line of '<'.
   const std::size_t begin = text.find("be..\n") + 5;
   const std::string listing = text.substr(begin, text.find('<', begin) - begin);
