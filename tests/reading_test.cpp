@@ -21,7 +21,8 @@ TEST(reading, across_block_boundaries) {
   const std::tuple<const char*, std::string, std::string_view, std::string_view> rows[] = {
       {"numbers, signs, junk and tabs", "12345 678  9\n-42 +7 x9 - \t3 12ab\r\n", "k",
        " k13:12345,678,9, k20:-42,7,0,0,3,12,"},
-      {"CR LF, lone and doubled CR", "5 6\r\n7\r8\r\r\n\r\n9\r", "k", " k4:5,6, k5:7, k1:0,_ k2:9,"},
+      {"CR LF, lone and doubled CR", "5 6\r\n7\r8\r\r\n\r\n9\r", "k",
+       " k4:5,6, k5:7, k1:0,_ k2:9,"},
       {"blank last tokens", "5 6 \n7 \t\n8 0\n\t 9", "k", " k5:5,6,0,_ k4:7,0,_ k4:8,0, k3:0,9,"},
       {"counts and key lines", "  -123\r\n\r\n 45 6\n+7\n\n-\n8 9", "ck",
        " c-123 k5:45,6, c7 k2:0, c8 k1:9,"},
