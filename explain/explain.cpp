@@ -10,6 +10,7 @@
 #include "explain/options.h"
 #include "explain/test_authoring.h"
 #include "explain/text_printer.h"
+#include "explain/trace.h"
 #include "generation/expected_runs.h"
 
 namespace runcheck::explain {
@@ -31,6 +32,8 @@ int check(const options& given, output& out, output& err) {
       return run_coverage(given.files[0], given.json, out);
     case options::action::make_tests:
       return run_make_tests(given.seed, out, err);
+    case options::action::trace:
+      return print_trace(given.files[0], given.trace, out, err);
     case options::action::check:
       break;
   }

@@ -12,6 +12,7 @@ namespace runcheck::explain {
 
 const std::string_view usage =
     "usage: runcheck-explain [--json] [--strict] [TEST_CASE_FILE [RUN_FILE...]]\n"
+    "       runcheck-explain --trace N [TEST_CASE_FILE]\n"
     "       runcheck-explain --coverage [--json] [TEST_CASE_FILE]\n"
     "       runcheck-explain --make-tests [--seed N]\n";
 
@@ -33,6 +34,9 @@ const std::string_view help =
     "  --strict      a warning fails its test case: numbers after a run's last key,\n"
     "                text after the last test case, keys outside -1..32767, a test\n"
     "                case stopped by the 500 passes\n"
+    "  --trace N     print every step of test case N (from 1) of TEST_CASE_FILE:\n"
+    "                the key read, the buffer, the key written and the run; no run\n"
+    "                file is read\n"
     "  --coverage    report what TEST_CASE_FILE puts to the test; no run file\n"
     "  --make-tests  write a test-case file that catches every faulty program\n"
     "  --seed N      the seed of --make-tests' keys (default 1)\n"
@@ -60,6 +64,7 @@ options parse_options(std::span<const std::string_view> args) {
   app.add_flag("--make-tests", make_tests);
   std::string seed;
   const CLI::Option* seed_given = app.add_option("--seed", seed);
+  app.add_option("--trace", result.trace);
   app.add_option("files", result.files);
   // Everything after "--" is a file, whatever it looks like; CLI11 reads
   // what comes before, and takes its arguments last first.
@@ -81,8 +86,11 @@ options parse_options(std::span<const std::string_view> args) {
     return options{.what = options::action::wrong, .error = std::move(error)};
   };
   if (coverage && make_tests) return wrong("--coverage and --make-tests do not go together");
-  if (result.strict && (coverage || make_tests))
+  const bool trace = app.count("--trace") > 0;
+  if (result.strict && (coverage || make_tests || trace))
     return wrong("--strict goes with checking run files");
+  if (trace && (coverage || make_tests))
+    return wrong("--trace does not go with --coverage or --make-tests");
   if (seed_given->count() > 0) {
     if (!make_tests) return wrong("--seed goes with --make-tests");
     const char* const end = seed.data() + seed.size();
@@ -97,6 +105,13 @@ options parse_options(std::span<const std::string_view> args) {
     return result;
   }
   if (result.files.empty()) result.files.emplace_back(default_test_case_file);
+  if (trace) {
+    if (result.trace < 1) return wrong("--trace needs a test case number from 1");
+    if (result.files.size() > 1 || result.json)
+      return wrong("--trace reads one test-case file, and writes no JSON");
+    result.what = options::action::trace;
+    return result;
+  }
   if (coverage) {
     if (result.files.size() > 1) return wrong("--coverage reads one test-case file");
     result.what = options::action::coverage;

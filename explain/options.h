@@ -10,13 +10,13 @@
 namespace runcheck::explain {
 
 struct options {
-  enum class action { check, coverage, make_tests, help, version, wrong };
+  enum class action { check, trace, coverage, make_tests, help, version, wrong };
   action what = action::check;
   bool json = false;
   bool strict = false;     // a warning fails its test case
   std::int64_t trace = 0;  // trace: the test case whose steps to print, from 1
   // The test-case file, then the run files (check), or the test-case file
-  // alone (coverage); the defaults fill in what is not given.
+  // alone (trace, coverage); the defaults fill in what is not given.
   std::vector<std::string> files;
   std::uint64_t seed = 1;  // make_tests
   std::string error;       // wrong: what is wrong, for a person
