@@ -68,7 +68,15 @@ int check(const options& given, output& out, output& err) {
 }  // namespace
 
 int run(std::span<const std::string_view> args, output& out, output& err) {
-  return check(parse_options(args), out, err);
+  const options given = parse_options(args);
+  const int status = check(given, out, err);
+  // A grader must not take a lost report for a verdict.
+  out.flush();
+  if (out.failed()) {
+    err.put("runcheck-explain: the output could not be written\n");
+    return 2;
+  }
+  return status;
 }
 
 }  // namespace runcheck::explain

@@ -44,8 +44,9 @@ const std::string_view help =
     "  --version     print the version and exit\n"
     "\n"
     "Exit status: 0 every test case passed, 1 a test case failed, 2 the check\n"
-    "could not run or the arguments are wrong. With --coverage: 0 every faulty\n"
-    "program is caught, 1 one passes the file, 2 the file cannot be used.\n";
+    "could not run, the output could not be written or the arguments are wrong.\n"
+    "With --coverage: 0 every faulty program is caught, 1 one passes the file, 2\n"
+    "the file cannot be used.\n";
 
 options parse_options(std::span<const std::string_view> args) {
   options result;
