@@ -392,10 +392,15 @@ void text_printer::test_case(const file_summary& summary, const test_case_report
   } else if (report.shifted) {
     state = " passed, but its first run is empty";
   } else {
-    state = " passed, with a warning";
+    state = report.warnings.size() + report.more_warnings > 1 ? " passed, with warnings"
+                                                               : " passed, with a warning";
   }
   output& body = bodies_[1 - held_body_];
   body.clear();
+  if (report.variant) {
+    body.put("  recognised: these are the runs of ").put(report.variant->description);
+    body.put("\n");
+  }
   if (report.count) put_count(body, *report.count);
   for (std::size_t i = 0; i < report.runs.size(); ++i) {
     put_wrong_run(body, report.runs[i]);
@@ -403,10 +408,6 @@ void text_printer::test_case(const file_summary& summary, const test_case_report
   }
   if (report.more_runs > 0) {
     body.put("  ... and ").put_int(report.more_runs).put(" more wrong runs\n");
-  }
-  if (report.variant) {
-    body.put("  recognised: these are the runs of ").put(report.variant->description);
-    body.put("\n");
   }
   if (report.variants_not_compared) {
     body.put("  note: too many lines to compare with the faulty programs runcheck-explain ");
