@@ -65,9 +65,12 @@ bool lone_carriage_return(std::string_view text) {
   return false;
 }
 
+// A byte order mark of UTF-16, or NUL bytes between the characters: ASCII
+// text in UTF-16 is half NUL bytes.
 bool looks_like_utf16(std::string_view head) {
+  const auto nul = static_cast<std::size_t>(std::count(head.begin(), head.end(), '\0'));
   return head.starts_with("\xff\xfe") || head.starts_with("\xfe\xff") ||
-         head.find('\0') != std::string_view::npos;
+         (nul > 0 && nul * 3 >= head.size());
 }
 
 std::vector<file_hint> hints_of_head(std::string_view head) {
@@ -199,8 +202,8 @@ class diagnosis final : public check_observer {
   void finish_file(std::int64_t text_after) {
     if (!has_pending_) return;
     test_case_report& report = pending_;
-    const bool misread = !pending_check_passed_ && !pending_in_step_;
-    if (text_after >= 0 && !misread) {
+    // Text after a test case that failed is most likely what it lacks.
+    if (text_after >= 0 && pending_check_passed_) {
       add_warning(report, warning{.what = warning::kind::text_after_run_file,
                                   .line = file_.locate(text_after).line});
     }
@@ -225,13 +228,18 @@ class diagnosis final : public check_observer {
   // Hands on the pending report, once the next test case's count (or none,
   // after the last) says whether the file is still read in step.
   void settle(const count_report* next) {
-    bool in_step =
-        pending_in_step_ && pending_kept_ && next != nullptr && next->found == next->expected;
+    const bool kept = pending_in_step_ && pending_kept_;
+    bool in_step = kept && next != nullptr && next->found == next->expected;
     std::int64_t next_line = -1;
     if (next != nullptr && !in_step) {
+      // Read from a line of its own: a count line, however written (where
+      // the lines before were taken as the listing's are, a line of one
+      // word is this test case's count line too, only not a number, and
+      // the end of the file is where the file ends).
       const located_line at = file_.locate(next->offset);
       next_line = at.line;
-      in_step = count_line_alone(at);
+      in_step = count_line_alone(at) ||
+                (kept && (at.line == 0 || (at.starts_line && token_count(at.text) <= 1)));
     }
     if (next != nullptr && pending_in_step_ && !in_step) {
       if (pending_shift_.why == shift::cause::count_too_small) pending_shift_.line = next_line;
@@ -332,7 +340,8 @@ class diagnosis final : public check_observer {
     // What the next count will say about being in step.
     pending_in_step_ = current_in_step_;
     pending_check_passed_ = verdict.passed;
-    pending_kept_ = !count_wrong && !cut && !swallowed;
+    // A count read at the end of the file took nothing out of place either.
+    pending_kept_ = (!count_wrong && !cut && !swallowed) || (count_wrong && count_line == 0);
     if (count_.found > runs) {
       const line_read* past = line_of(runs);
       pending_shift_ = {.why = shift::cause::count_too_large,

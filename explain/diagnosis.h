@@ -18,8 +18,9 @@
 // a count line does; or when this one was read in step, the check took its
 // lines as it takes those of a file holding the expected listing (its count
 // right, no run line read in pieces, no empty run line skipped by its count
-// read) and the next count read is right (as where a count and its first
-// run share a line).
+// read; or its count read at the end of the file), and the next count read
+// is right (as where a count and its first run share a line), stands alone
+// on its line (a number or not), or meets the end of the file.
 #pragma once
 
 #include <cstdint>
