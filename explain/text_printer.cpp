@@ -120,7 +120,7 @@ void put_hints(output& out, const std::vector<hint>& hints) {
         break;
       case hint::kind::long_line:
         out.put("line ").put_int(h.line).put(" is 1999 characters or longer, and the check reads ");
-        out.put("at most\n          1999 at a time: the rest is read as the next run line\n");
+        out.put("at most\n          1999 at a time: the rest is read as whatever comes next\n");
         break;
       case hint::kind::runs_on_one_line:
         out.put("line ").put_int(h.line).put(" holds ").put_int(h.runs).put(" runs, from ");
@@ -166,6 +166,8 @@ void put_slots(output& out, const std::vector<explanation::slot>& slots) {
   }
 }
 
+// Three lines: the buffer at the deciding pass, the rule, and where the key
+// found stands.
 void put_explanation(output& out, const explanation& e) {
   using state = explanation::slot::state;
   const auto has = [&](state st) {
@@ -183,59 +185,54 @@ void put_explanation(output& out, const explanation& e) {
   if (e.last_key) {
     out.put(", and the last key written is ").put_int(*e.last_key);
   } else {
-    out.put(", and ");
-    put_run(out, e.run);
-    out.put(" has no key yet");
+    out.put(", and the run has no key yet");
   }
   out.put(".\n         ");
   switch (e.why) {
     case explanation::rule::smallest_not_frozen:
-      out.put("The smallest key not frozen is ").put_int(e.expected).put(", so it comes next");
+      out.put("The smallest key not frozen is ").put_int(e.expected).put(", so it comes next.\n");
       break;
     case explanation::rule::run_goes_on:
       out.put("The smallest key not frozen is ").put_int(e.expected);
-      out.put(", so the run goes on with it: a run ends only when every key left is frozen");
+      out.put(", so the run goes on with it:\n");
+      out.put("         a run ends only when every key left is frozen.\n");
       break;
     case explanation::rule::run_ends:
-      out.put("Every key left is frozen, so ");
-      put_run(out, e.run - 1);
-      out.put(" ends there; they melt, and ");
+      out.put("Every key left is frozen, so the run ends there; they melt, and ");
       put_run(out, e.run);
-      out.put(" begins with the smallest, ").put_int(e.expected);
+      out.put("\n         begins with the smallest, ").put_int(e.expected).put(".\n");
       break;
   }
-  if (e.found) {
-    const std::int32_t f = *e.found;
-    switch (e.found_at) {
-      case explanation::place::none:
-        break;
-      case explanation::place::frozen:
-        if (e.why == explanation::rule::run_ends) {
-          out.put("; ").put_int(f).put(" is larger, so it comes later");
-        } else if (e.last_key) {
-          out.put("; ").put_int(f).put(" is frozen, because it is smaller than ");
-          out.put_int(*e.last_key);
-        } else {
-          out.put("; ").put_int(f).put(" is frozen, because keys below -1 never reach a run");
-        }
-        break;
-      case explanation::place::in_buffer:
-        out.put("; ").put_int(f).put(" is larger, so it comes later");
-        break;
-      case explanation::place::never_chosen:
-        out.put("; ").put_int(f).put(" is never chosen: keys of 32768 or more reach no run");
-        break;
-      case explanation::place::to_be_read:
-        out.put("; ").put_int(f).put(" has not been read into the buffer yet");
-        break;
-      case explanation::place::written:
-        out.put("; ").put_int(f).put(" was already written, to ");
-        put_run(out, e.found_run);
-        break;
-      case explanation::place::not_a_key:
-        out.put("; ").put_int(f).put(" is not one of the test case's keys");
-        break;
-    }
+  if (!e.found || e.found_at == explanation::place::none) return;
+  out.put("         ").put_int(*e.found);
+  switch (e.found_at) {
+    case explanation::place::none:
+      break;
+    case explanation::place::frozen:
+      if (e.why == explanation::rule::run_ends) {
+        out.put(" is larger, so it comes later");
+      } else if (e.last_key) {
+        out.put(" is frozen, because it is smaller than ").put_int(*e.last_key);
+      } else {
+        out.put(" is frozen, because keys below -1 never reach a run");
+      }
+      break;
+    case explanation::place::in_buffer:
+      out.put(" is larger, so it comes later");
+      break;
+    case explanation::place::never_chosen:
+      out.put(" is never chosen: keys of 32768 or more reach no run");
+      break;
+    case explanation::place::to_be_read:
+      out.put(" has not been read into the buffer yet");
+      break;
+    case explanation::place::written:
+      out.put(" was already written, to ");
+      put_run(out, e.found_run);
+      break;
+    case explanation::place::not_a_key:
+      out.put(" is not one of the test case's keys");
+      break;
   }
   out.put(".\n");
 }
@@ -389,11 +386,13 @@ void text_printer::test_case(const file_summary& summary, const test_case_report
     state = " failed for its warnings (--strict)";
   } else if (!report.passed) {
     state = report.out_of_step ? " failed (read out of step)" : " failed";
-  } else if (report.shifted) {
+  } else if (report.shifted && report.shifted->why == shift::cause::empty_first_run) {
     state = " passed, but its first run is empty";
+  } else if (report.shifted) {
+    state = " passed, but the file is read out of step after it";
   } else {
     state = report.warnings.size() + report.more_warnings > 1 ? " passed, with warnings"
-                                                               : " passed, with a warning";
+                                                              : " passed, with a warning";
   }
   output& body = bodies_[1 - held_body_];
   body.clear();
