@@ -107,8 +107,8 @@ void put_hints(output& out, const std::vector<hint>& hints) {
         out.put("only spaces separate keys, and this line holds commas\n");
         break;
       case hint::kind::other_bytes:
-        out.put("this line holds bytes that are not plain ASCII (shown as \\xNN), such as a\n");
-        out.put("          no-break space, which does not separate keys\n");
+        out.put("this line holds bytes that are not plain ASCII (shown as \\xNN); only\n");
+        out.put("          spaces separate keys, and digits make them\n");
         break;
       case hint::kind::cr_line_ends:
         out.put("this line holds carriage returns without line feeds; end each line with a\n");
