@@ -69,32 +69,31 @@ TEST(variants, recognised_in_their_own_runs) {
     for (std::int32_t& k : keys) k = key(random);
     probes.push_back(keys);
   }
-  const auto catalogue = known_variants();
   for (const auto& keys : probes) {
-    for (std::size_t v = 0; v < catalogue.size(); ++v) {
-      SCOPED_TRACE(std::string(catalogue[v].name) + ", " + std::to_string(keys.size()) + " keys");
-      run_list runs = variant_runs(catalogue[v], keys);
+    for (const variant& v : known_variants()) {
+      SCOPED_TRACE(std::string(v.name) + ", " + std::to_string(keys.size()) + " keys");
+      run_list runs = variant_runs(v, keys);
       lines_of lines(runs);
-      ASSERT_TRUE(writes(catalogue[v], keys, lines.view()));
+      ASSERT_TRUE(writes(v, keys, lines.view()));
       const variant* found = recognise(keys, lines.view(), true);
       ASSERT_NE(nullptr, found);
-      EXPECT_LE(found, &catalogue[v]);
+      EXPECT_LE(found, &v);
       EXPECT_EQ(runs, variant_runs(*found, keys));
       runs.back().push_back(-7);
-      EXPECT_FALSE(writes(catalogue[v], keys, lines_of(runs).view()));
+      EXPECT_FALSE(writes(v, keys, lines_of(runs).view()));
       runs.back().pop_back();
       const auto written =
           std::find_if(runs.begin(), runs.end(), [](auto& r) { return !r.empty(); });
       if (written != runs.end()) {
         (*written)[0] += 1;
-        EXPECT_FALSE(writes(catalogue[v], keys, lines_of(runs).view()));
+        EXPECT_FALSE(writes(v, keys, lines_of(runs).view()));
         (*written)[0] -= 1;
         written->pop_back();
-        EXPECT_FALSE(writes(catalogue[v], keys, lines_of(runs).view()));
-        runs = variant_runs(catalogue[v], keys);
+        EXPECT_FALSE(writes(v, keys, lines_of(runs).view()));
+        runs = variant_runs(v, keys);
       }
       runs.pop_back();
-      EXPECT_FALSE(writes(catalogue[v], keys, lines_of(runs).view()));
+      EXPECT_FALSE(writes(v, keys, lines_of(runs).view()));
     }
   }
 }
