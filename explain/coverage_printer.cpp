@@ -49,21 +49,9 @@ struct json_stream {
 };
 using json_writer = rapidjson::Writer<json_stream>;
 
-// `text` with every byte that is not part of valid UTF-8 replaced by U+FFFD,
-// as a JSON string must be.
-std::string valid_utf8(std::string_view text) {
-  std::string valid;
-  for (std::size_t i = 0; i < text.size();) {
-    const std::size_t n =
-        static_cast<unsigned char>(text[i]) < 0x80 ? 1 : utf8_sequence(text.substr(i));
-    valid.append(n == 0 ? std::string_view("\xEF\xBF\xBD") : text.substr(i, n));
-    i += n == 0 ? 1 : n;
-  }
-  return valid;
-}
-
 void put_string(json_writer& json, std::string_view text) {
-  const std::string valid = valid_utf8(text);
+  std::string replaced;
+  const std::string_view valid = valid_utf8(text, replaced);
   json.String(valid.data(), static_cast<rapidjson::SizeType>(valid.size()));
 }
 
