@@ -151,6 +151,46 @@ def main():
     ascending = [sorted(rng.randint(0, 32767) for _ in range(300)) for _ in range(10000)]
     make(binary, out_dir, "G_sorted_300", ascending)
 
+    # For runcheck-explain checking run files. M: 1,000,000 test cases of 10
+    # random keys 0..99, every one failing: the run file is the listing with
+    # the first two keys of each test case's first run swapped (its first key
+    # made 99999 where those are equal or the run has one key), so each test
+    # case has a wrong key to explain and a search of the faulty programs.
+    ten_keys = [[rng.randint(0, 99) for _ in range(10)] for _ in range(1000000)]
+
+    def swap_first_keys(listing):
+        lines, out, i = listing.split(b"\n"), [], 0
+        while i + 1 < len(lines):
+            count = int(lines[i])
+            first = lines[i + 1].split(b" ")
+            if len(first) > 1 and first[0] != first[1]:
+                first[0], first[1] = first[1], first[0]
+            else:
+                first[0] = b"99999"
+            out += [lines[i], b" ".join(first)] + lines[i + 2:i + 1 + count]
+            i += 1 + count
+        return b"\n".join(out) + b"\n"
+
+    listing = make(binary, out_dir, "M_million_failing", ten_keys, swap_first_keys)
+    # The first 100,000 of M, for callgrind.
+    cut = 0
+    for _ in range(100000):
+        count_end = listing.index(b"\n", cut)
+        for _ in range(int(listing[cut:count_end]) + 1):
+            cut = listing.index(b"\n", cut) + 1
+    make(binary, out_dir, "X_callgrind_failing", ten_keys[:100000], swap_first_keys,
+         listing=listing[:cut])
+
+    # K: a class of 3,000 students, each run file the listing of 20 test
+    # cases of 50 random keys (s0000/run.txt ... s2999/run.txt), every one
+    # passing: runcheck-explain checks them in one call.
+    class_cases = [[rng.randint(0, 32767) for _ in range(50)] for _ in range(20)]
+    listing = make(binary, out_dir, "K_class_3000", class_cases)
+    for s in range(3000):
+        folder = os.path.join(out_dir, "K_class_3000", "s%04d" % s)
+        os.makedirs(folder, exist_ok=True)
+        write(os.path.join(folder, "run.txt"), listing)
+
 
 if __name__ == "__main__":
     main()

@@ -5,16 +5,19 @@
 # program under /usr/bin/time and prints per workload and program the median
 # wall time, peak resident memory and minor page faults, and runcheck's wall
 # time as a fraction of the reference's; then runcheck-explain --coverage on
-# each workload's test-case file beside runcheck's time. Then the listing
-# micro-benchmark, when Google Benchmark is installed.
+# each workload's test-case file beside runcheck's time, and runcheck-explain
+# checking run files (every test case passing, every one failing, a class of
+# 3,000 files) beside it too. Then the listing micro-benchmark, when Google
+# Benchmark is installed.
 #
 #   bench/run.sh [RUNS] [--callgrind]
 #
 # RUNS defaults to 5. --callgrind also counts the instructions of runcheck's
 # and of runcheck-explain --coverage's whole run on the X_callgrind
-# workloads. RUNCHECK_BINARY=path times that binary (and runcheck-explain
-# beside it) instead of building one (the workloads are then written with it
-# too, when they are missing).
+# workloads, and of runcheck-explain's on X_callgrind_failing.
+# RUNCHECK_BINARY=path times that binary (and runcheck-explain beside it)
+# instead of building one (the workloads are then written with it too, when
+# they are missing).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$root/build-bench"
@@ -96,11 +99,49 @@ if [ -x "$explain" ]; then
   echo '|--------------------------|---------:|---------:|----------:|---------:|-------:|'
   for dir in "$workloads"/*/; do
     name="$(basename "$dir")"
-    case "$name" in E_* | F_* | S3_* | X_*) continue ;; esac  # test-case files as B's or tiny
+    # Test-case files as B's, tiny, or there for the checking below.
+    case "$name" in E_* | F_* | S3_* | X_* | K_* | M_*) continue ;; esac
     read -r wall rss faults <<<"$(measure "$dir" "$explain" --coverage replacement_input.txt)"
     read -r rc_wall _ _ <<<"$(measure "$dir" "$binary")"
     ratio="$(python3 -c "import sys; a, b = map(float, sys.argv[1:]); print(f'{a / b:.1f}' if b else '-')" "$wall" "$rc_wall")"
     printf '| %-24s | %8s | %8s | %9s | %8s | %6s |\n' "$name" "$wall" "$rss" "$faults" "$rc_wall" "$ratio"
+  done
+fi
+
+# runcheck-explain checking run files, beside runcheck in the same folder:
+# A, where every test case passes; M, where every one fails, as text and as
+# JSON (the target: at most 3 times runcheck); and K, a class of 3,000
+# passing run files in one call.
+if [ -x "$explain" ]; then
+  echo
+  echo "runcheck-explain checking run files: $explain"
+  echo
+  printf '| %-24s | %-22s | %8s | %8s | %9s | %8s | %6s |\n' workload command "wall s" "peak MiB" \
+    faults "rc s" "x rc"
+  echo '|--------------------------|------------------------|---------:|---------:|----------:|---------:|-------:|'
+  for name in A_random_300 M_million_failing K_class_3000; do
+    dir="$workloads/$name"
+    [ -d "$dir" ] || continue
+    read -r rc_wall _ _ <<<"$(measure "$dir" "$binary")"
+    case "$name" in
+      K_*)
+        mapfile -t class < <(cd "$dir" && printf '%s\n' s*/run.txt)
+        commands=("explain (3,000 files)")
+        ;;
+      M_*) commands=("explain" "explain --json") ;;
+      *) commands=("explain") ;;
+    esac
+    for command in "${commands[@]}"; do
+      case "$command" in
+        "explain (3,000 files)") args=(replacement_input.txt "${class[@]}") ;;
+        "explain --json") args=(--json) ;;
+        *) args=() ;;
+      esac
+      read -r wall rss faults <<<"$(measure "$dir" "$explain" "${args[@]}")"
+      ratio="$(python3 -c "import sys; a, b = map(float, sys.argv[1:]); print(f'{a / b:.2f}' if b else '-')" "$wall" "$rc_wall")"
+      printf '| %-24s | %-22s | %8s | %8s | %9s | %8s | %6s |\n' "$name" "$command" "$wall" "$rss" \
+        "$faults" "$rc_wall" "$ratio"
+    done
   done
 fi
 
@@ -120,6 +161,14 @@ if [ "$callgrind" = 1 ]; then
         --coverage replacement_input.txt 2>&1 >/dev/null || true; } |
         sed -n 's/.*Collected : \([0-9]*\).*/\1/p')"
       printf '  %-24s %12s\n' "$(basename "$dir")" "$count"
+    done
+    echo "callgrind, instructions of runcheck-explain's whole run on X_callgrind_failing:"
+    for args in "" "--json"; do
+      # Its exit status is 1: every test case fails.
+      count="$(cd "$workloads/X_callgrind_failing" && { valgrind --tool=callgrind \
+        --callgrind-out-file=/dev/null "$explain" $args 2>&1 >/dev/null || true; } |
+        sed -n 's/.*Collected : \([0-9]*\).*/\1/p')"
+      printf '  %-24s %12s\n' "runcheck-explain $args" "$count"
     done
   fi
 fi
