@@ -701,8 +701,20 @@ file_summary report_run_file(const std::string& test_case_file, const std::strin
     return summary;
   }
   summary.hints = hints_of_head(checked->buffered().substr(0, 4096));
-  printer.file_begun(summary);
   line_locator file(open_text_file(run_file.c_str()));
+  if (table.size() == 0) {
+    // No test case to say it with: text after the last test case, which is
+    // then all there is, is said for the whole file.
+    if (const std::int64_t text_after = skip_to_text(*checked); text_after >= 0) {
+      summary.warnings.push_back(
+          {.what = warning::kind::text_after_run_file, .line = file.locate(text_after).line});
+    }
+    if (notes.text_after_line > 0) {
+      summary.warnings.push_back(
+          {.what = warning::kind::text_after_test_case_file, .line = notes.text_after_line});
+    }
+  }
+  printer.file_begun(summary);
   context ctx{.test_case_file = test_case_file,
               .expected = expected,
               .notes = notes,

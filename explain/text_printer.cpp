@@ -283,7 +283,7 @@ void put_warning(output& out, const file_summary& summary, const warning& w,
       break;
     case warning::kind::text_after_test_case_file:
       out.put(summary.test_case_file).put(" line ").put_int(w.line);
-      out.put(": text after the last test case,\n           which is never read\n");
+      out.put(": text after the last test case, which is never read\n");
       break;
     case warning::kind::no_test_cases:
       out.put(summary.test_case_file).put(" holds no test case, so every run file passes it\n");
