@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <functional>
 #include <limits>
 #include <optional>
 #include <vector>
+
+#include "input/reading.h"
 
 namespace runcheck::explain {
 
@@ -215,6 +218,29 @@ bool writes(const variant& v, std::span<const std::int32_t> keys, const runs_as_
 const variant* recognise(std::span<const std::int32_t> keys, const runs_as_read& runs,
                          bool edges_matter) {
   if (keys.empty()) return nullptr;
+  // Every program of the catalogue writes each run in ascending order (a
+  // key is written only when it is not below the run's last one), and each
+  // key of the test case once at most: lines out of order, or holding a
+  // number more often than the keys do, are none of their runs.
+  if (runs.numbers.size() > keys.size()) return nullptr;
+  std::size_t begin = 0;
+  for (const std::size_t end : runs.ends) {
+    const auto line = runs.numbers.subspan(begin, end - begin);
+    if (std::adjacent_find(line.begin(), line.end(), std::greater<>()) != line.end())
+      return nullptr;
+    begin = end;
+  }
+  if (keys.size() <= max_line_numbers) {
+    std::array<std::int32_t, max_line_numbers> sorted_keys;     // NOLINT: filled below
+    std::array<std::int32_t, max_line_numbers> sorted_numbers;  // NOLINT: filled below
+    const auto k = std::span(sorted_keys).first(keys.size());
+    const auto n = std::span(sorted_numbers).first(runs.numbers.size());
+    std::copy(keys.begin(), keys.end(), k.begin());
+    std::copy(runs.numbers.begin(), runs.numbers.end(), n.begin());
+    std::sort(k.begin(), k.end());
+    std::sort(n.begin(), n.end());
+    if (!std::includes(k.begin(), k.end(), n.begin(), n.end())) return nullptr;
+  }
   const first_keys first(keys);
   for (const variant& v : variants) {
     if (!edges_matter && differs_only_at_the_edges(v)) continue;

@@ -64,7 +64,9 @@ bool writes(const variant& v, std::span<const std::int32_t> keys, const runs_as_
 bool differs_only_at_the_edges(const variant& v);
 
 // The first variant, in the catalogue's order, that writes `runs` for
-// `keys`; nothing when none does. Unless `edges_matter` (keys outside
+// `keys`; nothing when none does (at once where a line is not in ascending
+// order, as every run of every variant is, or the lines hold a number more
+// often than the keys do, as no variant writes a key twice). Unless `edges_matter` (keys outside
 // -1..32767, or a budget the right program runs out of), the variants that
 // differ only at those edges are not tried: they write the right runs.
 const variant* recognise(std::span<const std::int32_t> keys, const runs_as_read& runs,
