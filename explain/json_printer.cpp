@@ -9,7 +9,9 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -21,17 +23,56 @@ namespace {
 
 // The document is written into RapidJSON's own buffer, which goes to the
 // console writer after each test case, so memory holds one test case's
-// text. Names and the printer's own identifiers need no escaping: they are
-// copied in whole, where RapidJSON would put them in one byte at a time.
+// text. RapidJSON puts numbers, names and literals in one byte at a time;
+// these, which need no escaping, are copied in whole, the writer keeping
+// count of the values as ever.
 class writer final : public rapidjson::Writer<rapidjson::StringBuffer> {
  public:
   using Writer::Writer;
 
-  // A string already quoted, as it stands.
-  void quoted(const char* text, std::size_t size) {
-    Prefix(rapidjson::kStringType);
-    std::memcpy(os_->Push(size), text, size);
+  // JSON text of one value (a quoted name, null, a literal), as it stands.
+  void raw(std::string_view text, rapidjson::Type type) {
+    Prefix(type);
+    std::memcpy(os_->Push(text.size()), text.data(), text.size());
     EndValue(true);
+  }
+
+  // A string of the printer's own, which needs no escaping, quoted.
+  void identifier(std::string_view text) {
+    Prefix(rapidjson::kStringType);
+    char* p = os_->Push(text.size() + 2);
+    p[0] = '"';
+    std::memcpy(p + 1, text.data(), text.size());
+    p[text.size() + 1] = '"';
+    EndValue(true);
+  }
+
+  void integer(std::int64_t value) {
+    Prefix(rapidjson::kNumberType);
+    constexpr std::size_t room = 20;  // "-9223372036854775808"
+    char* const p = os_->Push(room);
+    char* const end = std::to_chars(p, p + room, value).ptr;
+    os_->Pop(room - static_cast<std::size_t>(end - p));
+    EndValue(true);
+  }
+
+  void null() { raw("null", rapidjson::kNullType); }
+
+  // A member of an object: its name, already quoted, and the value that
+  // `put` writes at the pointer it is given, in at most `room` bytes (it
+  // gives the end of what it wrote).
+  template <class put_value>
+  void member(std::string_view quoted_name, std::size_t room, const put_value& put) {
+    Prefix(rapidjson::kStringType);                    // the comma before the name
+    ++level_stack_.template Top<Level>()->valueCount;  // the value, after the colon put here
+    char* const p = os_->Push(quoted_name.size() + 1 + room);
+    std::memcpy(p, quoted_name.data(), quoted_name.size());
+    p[quoted_name.size()] = ':';
+    char* const start = p + quoted_name.size() + 1;
+    os_->Pop(room - static_cast<std::size_t>(put(start) - start));
+  }
+  void boolean(bool value) {
+    raw(value ? "true" : "false", value ? rapidjson::kTrueType : rapidjson::kFalseType);
   }
 };
 
@@ -56,28 +97,51 @@ struct quoted_name {
 };
 
 template <quoted_name name>
+constexpr std::string_view quoted() {
+  return {name.text.data(), name.text.size()};
+}
+
+template <quoted_name name>
 void put_name(writer& w) {
-  w.quoted(name.text.data(), name.text.size());
+  w.raw(quoted<name>(), rapidjson::kStringType);
 }
 
-// A value that is one of the printer's own identifiers, which need no
-// escaping.
-void put_identifier(writer& w, std::string_view value) {
-  std::array<char, 40> quoted;  // NOLINT(cppcoreguidelines-pro-type-member-init): filled below
-  const std::size_t n = std::min(value.size(), quoted.size() - 2);
-  quoted[0] = '"';
-  std::copy_n(value.begin(), n, quoted.begin() + 1);
-  quoted[n + 1] = '"';
-  w.quoted(quoted.data(), n + 2);
+// Members whose values need no escaping: a number, null for none, true or
+// false, one of the printer's identifiers.
+template <quoted_name name>
+void field(writer& w, std::optional<std::int64_t> value) {
+  constexpr std::size_t room = 20;  // "-9223372036854775808"
+  w.member(quoted<name>(), room, [&](char* p) {
+    if (!value) return std::copy_n("null", 4, p);
+    return std::to_chars(p, p + room, *value).ptr;
+  });
 }
 
-void put_line(writer& w, std::int64_t line) {
-  if (line > 0) {
-    w.Int64(line);
-  } else {
-    w.Null();
-  }
+// A line, null where there is none (the end of the file).
+template <quoted_name name>
+void field_line(writer& w, std::int64_t line) {
+  field<name>(w, line > 0 ? std::optional<std::int64_t>(line) : std::nullopt);
 }
+
+template <quoted_name name>
+void field_bool(writer& w, bool value) {
+  const std::string_view text = value ? "true" : "false";
+  w.member(quoted<name>(), text.size(),
+           [&](char* p) { return std::copy(text.begin(), text.end(), p); });
+}
+
+template <quoted_name name>
+void field_identifier(writer& w, std::string_view value) {
+  w.member(quoted<name>(), value.size() + 2, [&](char* p) {
+    *p++ = '"';
+    p = std::copy(value.begin(), value.end(), p);
+    *p++ = '"';
+    return p;
+  });
+}
+
+// A value that is one of the printer's own identifiers.
+void put_identifier(writer& w, std::string_view value) { w.identifier(value); }
 
 std::string_view name_of(hint::kind h) {
   switch (h) {
@@ -215,13 +279,10 @@ void put_file_hints(writer& w, const std::vector<file_hint>& hints) {
 
 void put_warning(writer& w, const warning& warn) {
   w.StartObject();
-  put_name<"warning">(w);
-  put_identifier(w, name_of(warn.what));
-  put_name<"line">(w);
-  put_line(w, warn.line);
+  field_identifier<"warning">(w, name_of(warn.what));
+  field_line<"line">(w, warn.line);
   if (warn.what == warning::kind::numbers_after_run) {
-    put_name<"run">(w);
-    w.Int64(warn.run);
+    field<"run">(w, warn.run);
   }
   w.EndObject();
 }
@@ -231,17 +292,13 @@ void put_warning(writer& w, const warning& warn) {
 void put_hints(writer& w, const std::vector<hint>& hints, std::int64_t finding_line) {
   for (const hint& h : hints) {
     w.StartObject();
-    put_name<"hint">(w);
-    put_identifier(w, name_of(h.what));
-    put_name<"line">(w);
-    put_line(w, h.line > 0 ? h.line : finding_line);
+    field_identifier<"hint">(w, name_of(h.what));
+    field_line<"line">(w, h.line > 0 ? h.line : finding_line);
     if (h.what == hint::kind::runs_on_one_line || h.what == hint::kind::run_split) {
-      put_name<"run">(w);
-      w.Int64(h.run);
+      field<"run">(w, h.run);
     }
     if (h.what == hint::kind::runs_on_one_line) {
-      put_name<"runs">(w);
-      w.Int64(h.runs);
+      field<"runs">(w, h.runs);
     }
     w.EndObject();
   }
@@ -251,71 +308,52 @@ void put_read(writer& w, const place& at) {
   if (at.line > 0) {
     put_string(w, at.text);
   } else {
-    w.Null();
+    w.null();
   }
 }
 
 void put_explanation(writer& w, const explanation& e) {
   w.StartObject();
-  put_name<"run">(w);
-  w.Int64(e.run);
-  put_name<"position">(w);
-  w.Int64(e.position);
-  put_name<"step">(w);
-  w.Int(e.step);
+  field<"run">(w, e.run);
+  field<"position">(w, e.position);
+  field<"step">(w, e.step);
   // The slots' keys (null for an empty slot), and the indices of the
   // frozen slots.
   put_name<"slots">(w);
   w.StartArray();
   for (const explanation::slot& s : e.slots) {
     if (s.what == explanation::slot::state::empty) {
-      w.Null();
+      w.null();
     } else {
-      w.Int(s.key);
+      w.integer(s.key);
     }
   }
   w.EndArray();
   put_name<"frozen">(w);
   w.StartArray();
   for (std::size_t i = 0; i < e.slots.size(); ++i) {
-    if (e.slots[i].what == explanation::slot::state::frozen) w.Uint(static_cast<unsigned>(i));
+    if (e.slots[i].what == explanation::slot::state::frozen)
+      w.integer(static_cast<std::int64_t>(i));
   }
   w.EndArray();
-  put_name<"last_key">(w);
-  if (e.last_key) {
-    w.Int(*e.last_key);
-  } else {
-    w.Null();
-  }
-  put_name<"rule">(w);
-  put_identifier(w, name_of(e.why));
-  put_name<"expected">(w);
-  w.Int(e.expected);
-  put_name<"found">(w);
-  if (e.found) {
-    w.Int(*e.found);
-  } else {
-    w.Null();
-  }
-  put_name<"found_is">(w);
-  put_identifier(w, name_of(e.found_at));
-  put_name<"found_run">(w);
-  if (e.found_at == explanation::place::written) {
-    w.Int64(e.found_run);
-  } else {
-    w.Null();
-  }
+  field<"last_key">(w, e.last_key);
+  field_identifier<"rule">(w, name_of(e.why));
+  field<"expected">(w, e.expected);
+  field<"found">(w, e.found);
+  field_identifier<"found_is">(w, name_of(e.found_at));
+  field<"found_run">(w, e.found_at == explanation::place::written
+                            ? std::optional<std::int64_t>(e.found_run)
+                            : std::nullopt);
   w.EndObject();
 }
 
 void put_variant(writer& w, const std::optional<variant_match>& v) {
   if (!v) {
-    w.Null();
+    w.null();
     return;
   }
   w.StartObject();
-  put_name<"name">(w);
-  put_identifier(w, v->name);
+  field_identifier<"name">(w, v->name);
   put_name<"description">(w);
   put_string(w, v->description);
   w.EndObject();
@@ -354,22 +392,19 @@ void json_printer::file_begun(const file_summary& summary) {
     put_string(w, stopped.message);
     put_name<"file">(w);
     put_string(w, stopped.file);
-    put_name<"line">(w);
-    put_line(w, stopped.line);
+    field_line<"line">(w, stopped.line);
     put_name<"open_failure">(w);
     if (stopped.failure != platform::open_failure::none) {
       put_identifier(w, name_of(stopped.failure));
     } else {
-      w.Null();
+      w.null();
     }
     put_name<"hints">(w);
     put_file_hints(w, stopped.hints);
     w.EndObject();
   }
-  put_name<"total">(w);
-  w.Int(summary.total);
-  put_name<"strict">(w);
-  w.Bool(summary.strict);
+  field<"total">(w, summary.total);
+  field_bool<"strict">(w, summary.strict);
   put_name<"hints">(w);
   put_file_hints(w, summary.hints);
   put_name<"warnings">(w);
@@ -384,56 +419,40 @@ void json_printer::file_begun(const file_summary& summary) {
 void json_printer::test_case(const file_summary& /*summary*/, const test_case_report& report) {
   writer& w = document_->w;
   w.StartObject();
-  put_name<"test_case">(w);
-  w.Int64(std::int64_t{report.test_case} + 1);
-  put_name<"verdict">(w);
-  put_identifier(w, report.passed ? "passed" : "failed");
+  field<"test_case">(w, std::int64_t{report.test_case} + 1);
+  field_identifier<"verdict">(w, report.passed ? "passed" : "failed");
   put_name<"count">(w);
   if (report.count) {
     w.StartObject();
-    put_name<"line">(w);
-    put_line(w, report.count->at.line);
-    put_name<"expected">(w);
-    w.Int(report.count->expected);
-    put_name<"found">(w);
-    w.Int(report.count->found);
+    field_line<"line">(w, report.count->at.line);
+    field<"expected">(w, report.count->expected);
+    field<"found">(w, report.count->found);
     put_name<"read">(w);
     put_read(w, report.count->at);
     w.EndObject();
   } else {
-    w.Null();
+    w.null();
   }
   put_name<"runs">(w);
   w.StartArray();
   for (const run_finding& run : report.runs) {
     w.StartObject();
-    put_name<"run">(w);
-    w.Int64(run.run);
-    put_name<"line">(w);
-    put_line(w, run.at.line);
-    put_name<"position">(w);
-    w.Int64(run.position);
-    put_name<"expected">(w);
-    w.Int(run.expected);
-    put_name<"found">(w);
-    if (run.found) {
-      w.Int(*run.found);
-    } else {
-      w.Null();
-    }
+    field<"run">(w, run.run);
+    field_line<"line">(w, run.at.line);
+    field<"position">(w, run.position);
+    field<"expected">(w, run.expected);
+    field<"found">(w, run.found);
     put_name<"expected_run">(w);
     w.StartArray();
-    for (const std::int32_t k : run.expected_run) w.Int(k);
+    for (const std::int32_t k : run.expected_run) w.integer(k);
     w.EndArray();
     put_name<"read">(w);
     put_read(w, run.at);
     w.EndObject();
   }
   w.EndArray();
-  put_name<"more_runs">(w);
-  w.Int64(report.more_runs);
-  put_name<"out_of_step">(w);
-  w.Bool(report.out_of_step);
+  field<"more_runs">(w, report.more_runs);
+  field_bool<"out_of_step">(w, report.out_of_step);
   put_name<"hints">(w);
   w.StartArray();
   if (report.count) put_hints(w, report.count->hints, report.count->at.line);
@@ -443,7 +462,7 @@ void json_printer::test_case(const file_summary& /*summary*/, const test_case_re
   if (report.why) {
     put_explanation(w, *report.why);
   } else {
-    w.Null();
+    w.null();
   }
   put_name<"variant">(w);
   put_variant(w, report.variant);
@@ -451,28 +470,21 @@ void json_printer::test_case(const file_summary& /*summary*/, const test_case_re
   w.StartArray();
   for (const warning& warn : report.warnings) put_warning(w, warn);
   w.EndArray();
-  put_name<"more_warnings">(w);
-  w.Int64(report.more_warnings);
-  put_name<"failed_by_warning">(w);
-  w.Bool(report.failed_by_warning);
+  field<"more_warnings">(w, report.more_warnings);
+  field_bool<"failed_by_warning">(w, report.failed_by_warning);
   put_name<"notes">(w);
   w.StartArray();
   if (report.shifted) {
     w.StartObject();
-    put_name<"note">(w);
-    put_identifier(w, "out_of_step_after");
-    put_name<"cause">(w);
-    put_identifier(w, name_of(report.shifted->why));
-    put_name<"line">(w);
-    put_line(w, report.shifted->line);
-    put_name<"next_count_line">(w);
-    put_line(w, report.shifted->next_count_line);
+    field_identifier<"note">(w, "out_of_step_after");
+    field_identifier<"cause">(w, name_of(report.shifted->why));
+    field_line<"line">(w, report.shifted->line);
+    field_line<"next_count_line">(w, report.shifted->next_count_line);
     w.EndObject();
   }
   if (report.variants_not_compared) {
     w.StartObject();
-    put_name<"note">(w);
-    put_identifier(w, "variants_not_compared");
+    field_identifier<"note">(w, "variants_not_compared");
     w.EndObject();
   }
   w.EndArray();
@@ -484,14 +496,12 @@ void json_printer::file_ended(const file_summary& summary) {
   writer& w = document_->w;
   w.EndArray();
   constexpr std::string_view verdicts[] = {"pass", "fail", "stopped"};
-  put_name<"verdict">(w);
-  put_identifier(w, verdicts[summary.status()]);
-  put_name<"passed">(w);
-  w.Int(summary.passed);
-  put_name<"failed">(w);
-  w.Int64(std::int64_t{summary.total} - summary.passed);
+  field_identifier<"verdict">(w, verdicts[summary.status()]);
+  field<"passed">(w, summary.passed);
+  field<"failed">(w, std::int64_t{summary.total} - summary.passed);
   put_name<"variant">(w);
   put_variant(w, summary.variant);
+  field<"unexplained">(w, summary.unexplained);
   w.EndObject();
   document_->flush_to(out_);
   document_.reset();
