@@ -363,7 +363,7 @@ class diagnosis final : public check_observer {
 
     if (!verdict.passed && current_in_step_) {
       explain_and_recognise(report, verdict);
-    } else if (report.why) {
+    } else {
       report.why.reset();
     }
     if (!verdict.passed) {
@@ -528,22 +528,27 @@ class diagnosis final : public check_observer {
   }
 
   void explain_and_recognise(test_case_report& report, const test_case_verdict& verdict) {
+    // Past the first max_explained_test_cases, only what the file as a whole
+    // is said to hold is still looked for: the one faulty program so far.
+    const bool in_full = explained_ < max_explained_test_cases;
+    report.why.reset();
+    if (!in_full) {
+      ++ctx_.summary.unexplained;
+      if (!file_variant_possible_ || file_variant_ == nullptr) return;
+    }
     const std::span<const std::int32_t> keys = keys_of(verdict.test_case);
     if (keys.empty()) {
-      report.why.reset();
       file_variant_possible_ = false;
       return;
     }
     // Why the expected key comes next, where the first wrong run is no
     // matter of form (a hint says what is wrong with the line then).
-    const bool explained =
-        !report.runs.empty() && report.runs[0].at.line > 0 && report.runs[0].hints.empty();
-    if (explained) {
+    if (in_full) ++explained_;
+    if (in_full && !report.runs.empty() && report.runs[0].at.line > 0 &&
+        report.runs[0].hints.empty()) {
       const run_finding& first = report.runs[0];
-      explanation& e = report.why ? *report.why : report.why.emplace();
+      explanation& e = report.why.emplace();
       if (!explain_position(keys, first.run, first.position, first.found, e)) report.why.reset();
-    } else {
-      report.why.reset();
     }
     // The runs as read, for the faulty programs.
     read_numbers_.clear();
@@ -554,11 +559,15 @@ class diagnosis final : public check_observer {
       read_ends_.push_back(read_numbers_.size());
     }
     if (!complete) {
-      report.variants_not_compared = true;
+      report.variants_not_compared = in_full;
       file_variant_possible_ = false;
       return;
     }
     const runs_as_read runs{.numbers = read_numbers_, .ends = read_ends_};
+    if (!in_full) {
+      file_variant_possible_ = writes(*file_variant_, keys, runs);
+      return;
+    }
     // Where every key lies in the range and the budget was never reached, a
     // program that differs only at those edges writes the right runs, which
     // a failing test case does not hold.
@@ -611,6 +620,7 @@ class diagnosis final : public check_observer {
   std::vector<std::size_t> read_ends_;
   std::vector<std::int32_t> scratch_;
   std::vector<std::int32_t> scratch_next_;
+  std::int64_t explained_ = 0;  // failing test cases explained and compared in full
   // The faulty program that explains every failing test case so far.
   const variant* file_variant_ = nullptr;
   bool file_variant_possible_ = true;

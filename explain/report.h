@@ -33,6 +33,14 @@ namespace runcheck::explain {
 inline constexpr std::size_t max_kept_runs = 20;      // wrong runs
 inline constexpr std::size_t max_kept_warnings = 20;  // warnings
 
+// Failing test cases of a run file that are explained (why the expected key
+// comes next) and compared with every faulty program. Past them a report
+// holds the findings alone, and the summary counts the test cases so left;
+// the faulty program said to explain every failing test case is still
+// checked against each. A person reads the first few; a file of a million
+// failing test cases is reported within three times runcheck's time.
+inline constexpr std::int64_t max_explained_test_cases = 1000;
+
 // What often goes wrong, named where it shows.
 struct hint {
   enum class kind {
@@ -203,6 +211,9 @@ struct file_summary {
   std::vector<warning> warnings;  // file-wide
   // file_ended only: the faulty program that explains every failing test case.
   std::optional<variant_match> variant;
+  // file_ended only: failing test cases past max_explained_test_cases, neither
+  // explained nor compared with the faulty programs one by one.
+  std::int64_t unexplained = 0;
 
   // The exit status it calls for, at file_ended: 0 every test case passed,
   // 1 one failed, 2 the check could not run.

@@ -454,6 +454,11 @@ void text_printer::flush_block(const file_summary& summary) {
 
 void text_printer::file_ended(const file_summary& summary) {
   flush_block(summary);
+  if (summary.unexplained > 0) {
+    out_.put(summary.run_file).put(": note: the first ").put_int(max_explained_test_cases);
+    out_.put(" failing test cases are explained; ").put_int(summary.unexplained);
+    out_.put(" more are only reported\n");
+  }
   if (summary.variant && failing_ > 1) {
     out_.put(summary.run_file).put(": recognised: every failing test case holds the runs of\n");
     out_.put("  ").put(summary.variant->description).put("\n");
