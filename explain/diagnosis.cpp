@@ -665,7 +665,7 @@ void test_case_file_watcher::test_case_generated(const test_case& tc, const run_
 test_case_file_notes test_case_file_watcher::finish(const std::string& test_case_file,
                                                     const expected_runs& expected) {
   if (expected.text_after >= 0) {
-    line_locator file(open_text_file(test_case_file.c_str()));
+    line_locator file(test_case_file);
     notes_.text_after_line = file.locate(expected.text_after).line;
   }
   return std::move(notes_);
@@ -711,7 +711,7 @@ file_summary report_run_file(const std::string& test_case_file, const std::strin
     return summary;
   }
   summary.hints = hints_of_head(checked->buffered().substr(0, 4096));
-  line_locator file(open_text_file(run_file.c_str()));
+  line_locator file(run_file);
   if (table.size() == 0) {
     // No test case to say it with: text after the last test case, which is
     // then all there is, is said for the whole file.
@@ -744,7 +744,7 @@ file_summary report_stopped(const std::string& test_case_file, const std::string
   stop_report stopped{
       .message = stop_text(why, test_case_file), .file = test_case_file, .failure = why.failure};
   if (why.why != stop::reason::test_case_file_not_opened) {
-    line_locator file(open_text_file(test_case_file.c_str()));
+    line_locator file(test_case_file);
     const std::string head(file.head());
     stopped.hints = hints_of_head(head);
     // A run file's second line is a run: several numbers, where a

@@ -14,14 +14,22 @@ bool all_blank(std::string_view text) { return std::all_of(text.begin(), text.en
 
 }  // namespace
 
+bool line_locator::open() {
+  if (!opened_) {
+    opened_ = true;
+    file_ = open_text_file(path_.c_str());
+  }
+  return file_.has_value();
+}
+
 std::string_view line_locator::head() {
-  if (!file_) return {};
+  if (!open()) return {};
   const std::string_view block = file_->buffered();
   return block.substr(0, std::min<std::size_t>(block.size(), 4096));
 }
 
 located_line line_locator::locate(std::int64_t offset) {
-  if (!file_) return {};
+  if (!open()) return {};
   // An offset on the line captured last is answered from the capture, which
   // holds no line feed.
   const auto end_of_capture = captured_at_ + static_cast<std::int64_t>(captured_.size());

@@ -25,8 +25,9 @@ struct located_line {
 
 class line_locator {
  public:
-  // Without a file, every offset is at its end.
-  explicit line_locator(std::optional<text_reader> file) : file_(std::move(file)) {}
+  // The file at `path`, opened at the first call: a file nothing is located
+  // in is never read. Where it cannot be opened, every offset is at its end.
+  explicit line_locator(std::string path) : path_(std::move(path)) {}
 
   // The place at `offset`. Offsets must not decrease from call to call; the
   // view lasts until the next call.
@@ -36,6 +37,10 @@ class line_locator {
   std::string_view head();
 
  private:
+  bool open();  // false without a file
+
+  std::string path_;
+  bool opened_ = false;
   std::optional<text_reader> file_;
   std::int64_t line_ = 1;   // the line of the reader's next byte
   bool blank_line_ = true;  // only white space read on that line so far
