@@ -68,9 +68,10 @@ bool lone_carriage_return(std::string_view text) {
 // A byte order mark of UTF-16, or NUL bytes between the characters: ASCII
 // text in UTF-16 is half NUL bytes.
 bool looks_like_utf16(std::string_view head) {
+  if (head.starts_with("\xff\xfe") || head.starts_with("\xfe\xff")) return true;
+  if (head.find('\0') == std::string_view::npos) return false;  // the common case, at once
   const auto nul = static_cast<std::size_t>(std::count(head.begin(), head.end(), '\0'));
-  return head.starts_with("\xff\xfe") || head.starts_with("\xfe\xff") ||
-         (nul > 0 && nul * 3 >= head.size());
+  return nul * 3 >= head.size();
 }
 
 std::vector<file_hint> hints_of_head(std::string_view head) {
@@ -193,7 +194,13 @@ class diagnosis final : public check_observer {
   }
 
   void test_case_checked(const test_case_verdict& verdict) override {
-    finish(verdict);
+    const bool empty_first_run =
+        set_.run_count >= 1 && run_length(set_, 1) == 0 && count_.found >= 1;
+    if (verdict.passed && used_lines_ == 0 && !empty_first_run) {
+      finish_listed(verdict);
+    } else {
+      finish(verdict, empty_first_run);
+    }
     has_pending_ = true;
   }
 
@@ -257,23 +264,43 @@ class diagnosis final : public check_observer {
     report.passed = check_passed && !report.failed_by_warning;
   }
 
-  void finish(const test_case_verdict& verdict) {
+  // Empties the pending report for test case `t`, but for its wrong runs,
+  // whose storage is reused.
+  void begin_report(std::int32_t t) {
     test_case_report& report = pending_;
-    report.test_case = verdict.test_case;
+    report.test_case = t;
     report.out_of_step = !current_in_step_;
     report.count.reset();
     report.more_runs = more_wrong_;
+    report.why.reset();
     report.variant.reset();
     report.variants_not_compared = false;
     report.warnings.clear();
     report.more_warnings = 0;
     report.shifted.reset();
+  }
+
+  // A test case read as the expected listing's bytes: nothing to locate or
+  // explain (the common case, kept short).
+  void finish_listed(const test_case_verdict& verdict) {
+    begin_report(verdict.test_case);
+    pending_.runs.clear();
+    flagged_warnings(pending_, verdict.test_case);
+    set_verdict(pending_, true);
+    pending_in_step_ = current_in_step_;
+    pending_check_passed_ = true;
+    pending_kept_ = true;
+    pending_shift_ = {.why = shift::cause::lines_taken_as_runs};
+  }
+
+  void finish(const test_case_verdict& verdict, bool empty_first_run) {
+    test_case_report& report = pending_;
+    begin_report(verdict.test_case);
     const std::int32_t runs = set_.run_count;
     const bool count_wrong = count_.found != count_.expected;
 
     // What wants a line, in file order: the count, where its read ended,
     // then the run lines.
-    const bool empty_first_run = runs >= 1 && run_length(set_, 1) == 0 && count_.found >= 1;
     bool cut = false;
     for (line_read& l : lines()) {
       l.locate = l.wrong || l.warned || (l.cut && !cut) || l.run == runs;
@@ -361,11 +388,7 @@ class diagnosis final : public check_observer {
       pending_shift_ = {.why = shift::cause::lines_taken_as_runs};
     }
 
-    if (!verdict.passed && current_in_step_) {
-      explain_and_recognise(report, verdict);
-    } else {
-      report.why.reset();
-    }
+    if (!verdict.passed && current_in_step_) explain_and_recognise(report, verdict);
     if (!verdict.passed) {
       if (!current_in_step_) file_variant_possible_ = false;
       ++failing_;
@@ -531,7 +554,6 @@ class diagnosis final : public check_observer {
     // Past the first max_explained_test_cases, only what the file as a whole
     // is said to hold is still looked for: the one faulty program so far.
     const bool in_full = explained_ < max_explained_test_cases;
-    report.why.reset();
     if (!in_full) {
       ++ctx_.summary.unexplained;
       if (!file_variant_possible_ || file_variant_ == nullptr) return;
