@@ -4,12 +4,12 @@
 //
 // Per test case it reads the run count with the count read and then as many
 // run lines as the file announced, each with the key-line read (or, where
-// its bytes are exactly the listing's line for a non-empty expected run, on
-// those bytes, which read the same). Only the
-// first L numbers of a line are compared, L being the expected length of the
-// run of the same index (0 past the expected runs); a position the line does
-// not fill counts as wrong. A wrong count is reported but not corrected for:
-// the reading goes on from wherever the file stands. Once the file has ended
+// its bytes are exactly the listing's line for its expected run, on those
+// bytes, which read the same). Only the first L numbers of a line are
+// compared, L being the expected length of the run of the same index (0
+// past the expected runs); a position the line does not fill counts as
+// wrong. A wrong count is reported but not corrected for: the reading goes
+// on from wherever the file stands. Once the file has ended
 // and every remaining run index lies past the expected runs, nothing more can
 // be reported for the test case, so no more lines are read for it.
 //
@@ -43,7 +43,8 @@ struct count_report {
 
 // A run line read number by number: every run line the check reads except
 // those taken on their bytes, which are exactly the listing's line of their
-// expected run (a run with keys) and so read as that run.
+// expected run and so read as that run (a line past the expected runs is
+// always read number by number).
 struct run_line_report {
   std::int32_t test_case = 0;
   std::int64_t run = 0;            // the index the file gives it
