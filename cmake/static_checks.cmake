@@ -3,6 +3,7 @@
 # so no check is ever skipped without a word.
 find_program(RUNCHECK_CLANG_FORMAT NAMES clang-format clang-format-14 REQUIRED)
 find_program(RUNCHECK_CLANG_TIDY NAMES clang-tidy clang-tidy-14 REQUIRED)
+find_program(RUNCHECK_RUN_CLANG_TIDY NAMES run-clang-tidy run-clang-tidy-14 REQUIRED)
 find_program(RUNCHECK_CPPCHECK NAMES cppcheck REQUIRED)
 
 set(runcheck_source_dirs ${RUNCHECK_SOURCE_DIRS} tests fuzz)
@@ -26,11 +27,16 @@ add_test(NAME static.clang_format
 # Headers of the source folders are checked through the files that include
 # them; every warning is an error (.clang-tidy's WarningsAsErrors). The
 # compile commands are GCC's, so a GCC-only warning flag must not count.
+# run-clang-tidy checks one file per core at a time (it takes its files as
+# patterns, hence the anchors).
 list(JOIN runcheck_source_dirs "|" header_dirs)
+list(TRANSFORM runcheck_units PREPEND "^" OUTPUT_VARIABLE tidy_patterns)
+list(TRANSFORM tidy_patterns APPEND "$")
 add_test(NAME static.clang_tidy
-  COMMAND ${RUNCHECK_CLANG_TIDY} -p ${PROJECT_BINARY_DIR} --quiet
-    "--header-filter=/(${header_dirs})/[^/]*\\.h$"
-    --extra-arg=-Wno-unknown-warning-option ${runcheck_units}
+  COMMAND ${RUNCHECK_RUN_CLANG_TIDY} -clang-tidy-binary ${RUNCHECK_CLANG_TIDY}
+    -p ${PROJECT_BINARY_DIR} -quiet
+    "-header-filter=/(${header_dirs})/[^/]*\\.h$"
+    -extra-arg=-Wno-unknown-warning-option ${tidy_patterns}
   WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
 
 add_test(NAME static.cppcheck
