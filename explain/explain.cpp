@@ -17,6 +17,32 @@ namespace runcheck::explain {
 
 namespace {
 
+// Grades the run files of `given` and hands each report to `printer`. Gives
+// the worst of the files' statuses: 0 every test case passed, 1 one failed,
+// 2 a check could not run.
+int grade(const options& given, report_printer& printer) {
+  const std::vector<std::string>& files = given.files;
+
+  // The runs are generated once, for every run file.
+  const auto line = std::make_unique<key_line>();
+  stop why;
+  test_case_file_watcher watcher;
+  const std::optional<expected_runs> expected =
+      generate_expected_runs(files[0].c_str(), *line, &watcher, why);
+  test_case_file_notes notes;
+  if (expected) notes = watcher.finish(files[0], *expected);
+  const diagnosis_options options{.strict = given.strict};
+
+  int status = 0;
+  for (std::size_t f = 1; f < files.size(); ++f) {
+    const file_summary summary =
+        expected ? report_run_file(files[0], files[f], *expected, notes, options, *line, printer)
+                 : report_stopped(files[0], files[f], why, printer);
+    status = std::max(status, summary.status());
+  }
+  return status;
+}
+
 int check(const options& given, output& out, output& err) {
   switch (given.what) {
     case options::action::help:
@@ -29,7 +55,7 @@ int check(const options& given, output& out, output& err) {
       err.put("runcheck-explain: ").put(given.error).put("\n").put(usage);
       return 2;
     case options::action::coverage:
-      return run_coverage(given.files[0], given.json, out);
+      return run_coverage(given.files[0], given.output == format::json, out);
     case options::action::make_tests:
       return run_make_tests(given.seed, out, err);
     case options::action::trace:
@@ -37,32 +63,34 @@ int check(const options& given, output& out, output& err) {
     case options::action::check:
       break;
   }
-  const std::vector<std::string>& files = given.files;
-  const bool json = given.json;
-
-  // The runs are generated once, for every run file.
-  const auto line = std::make_unique<key_line>();
-  stop why;
-  test_case_file_watcher watcher;
-  const std::optional<expected_runs> expected =
-      generate_expected_runs(files[0].c_str(), *line, &watcher, why);
-  test_case_file_notes notes;
-  if (expected) notes = watcher.finish(files[0], *expected);
-  const diagnosis_options options{.strict = given.strict};
-
-  text_printer text(out);
-  json_printer json_lines(out);
-  report_printer* printer = &text;
-  if (json) printer = &json_lines;
-  int status = 0;
-  for (std::size_t f = 1; f < files.size(); ++f) {
-    const file_summary summary =
-        expected ? report_run_file(files[0], files[f], *expected, notes, options, *line, *printer)
-                 : report_stopped(files[0], files[f], why, *printer);
-    status = std::max(status, summary.status());
+  if (!given.roster.empty()) {
+    err.put("runcheck-explain: --roster is not built yet\n");
+    return 2;
   }
-  if (!json) text.print_summaries();
-  return status;
+  // Each format's printer; the report is the same for all.
+  switch (given.output) {
+    case format::text: {
+      text_printer text(out);
+      const int status = grade(given, text);
+      text.print_summaries();
+      return status;
+    }
+    case format::json: {
+      json_printer json_lines(out);
+      return grade(given, json_lines);
+    }
+    case format::csv:
+    case format::gradescope:
+    case format::junit:
+    case format::kattis:
+    case format::testlib:
+    case format::cms:
+    case format::prairielearn:
+    case format::html:
+      break;
+  }
+  err.put("runcheck-explain: --format ").put(format_name(given.output)).put(" is not built yet\n");
+  return 2;
 }
 
 }  // namespace
