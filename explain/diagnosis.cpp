@@ -11,6 +11,7 @@
 #include "check/run_file_checker.h"
 #include "explain/encoding.h"
 #include "explain/explanation.h"
+#include "explain/independent_score.h"
 #include "explain/line_locator.h"
 #include "explain/variants.h"
 #include "input/text_reader.h"
@@ -137,6 +138,7 @@ struct context {
   const diagnosis_options& options;
   file_summary& summary;
   report_printer& printer;
+  independent_scan& independent;
 };
 
 // Turns the checker's findings into reports, test case by test case, with a
@@ -254,6 +256,8 @@ class diagnosis final : public check_observer {
       pending_.shifted = pending_shift_;
     }
     if (pending_.passed) ++ctx_.summary.passed;
+    pending_.passed_independently = ctx_.independent.next(ctx_.expected.table[pending_.test_case]);
+    if (pending_.passed_independently) ++ctx_.summary.passed_independently;
     ctx_.printer.test_case(ctx_.summary, pending_);
     has_pending_ = false;
     current_in_step_ = in_step;
@@ -752,13 +756,17 @@ file_summary report_run_file(const std::string& test_case_file, const std::strin
           {.what = warning::kind::text_after_test_case_file, .line = notes.text_after_line});
     }
   }
+  // The independent score reads the file once more, beside the check.
+  std::optional<text_reader> again = open_text_file(run_file.c_str());
+  independent_scan independent(again ? std::move(*again) : read_text({}));
   printer.file_begun(summary);
   context ctx{.test_case_file = test_case_file,
               .expected = expected,
               .notes = notes,
               .options = options,
               .summary = summary,
-              .printer = printer};
+              .printer = printer,
+              .independent = independent};
   diagnosis findings(ctx, file);
   check_run_file(*checked, table, line, findings);
   findings.finish_file(skip_to_text(*checked));

@@ -488,6 +488,7 @@ void json_printer::test_case(const file_summary& /*summary*/, const test_case_re
     w.EndObject();
   }
   w.EndArray();
+  field_bool<"passed_independently">(w, report.passed_independently);
   w.EndObject();
   document_->flush_to(out_);
 }
@@ -502,6 +503,7 @@ void json_printer::file_ended(const file_summary& summary) {
   put_name<"variant">(w);
   put_variant(w, summary.variant);
   field<"unexplained">(w, summary.unexplained);
+  field<"passed_independently">(w, summary.passed_independently);
   w.EndObject();
   document_->flush_to(out_);
   document_.reset();

@@ -189,6 +189,9 @@ struct test_case_report {
   std::vector<warning> warnings;  // the first max_kept_warnings
   std::int64_t more_warnings = 0;
   std::optional<shift> shifted;  // this test case put the file out of step
+  // Under the independent score's rule (independent_score.h), beside
+  // runcheck's verdict and never changing it.
+  bool passed_independently = false;
 };
 
 // Why a run file could not be checked.
@@ -214,6 +217,9 @@ struct file_summary {
   // file_ended only: failing test cases past max_explained_test_cases, neither
   // explained nor compared with the faulty programs one by one.
   std::int64_t unexplained = 0;
+  // Test cases that pass under the independent score's rule
+  // (independent_score.h); counts up as `passed` does.
+  std::int32_t passed_independently = 0;
 
   // The exit status it calls for, at file_ended: 0 every test case passed,
   // 1 one failed, 2 the check could not run.

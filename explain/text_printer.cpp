@@ -472,7 +472,11 @@ void text_printer::file_ended(const file_summary& summary) {
       .put_int(summary.passed)
       .put(" of ")
       .put_int(summary.total)
-      .put(" test cases passed\n");
+      .put(" test cases passed");
+  // The independent score, where it tells something more.
+  if (summary.passed_independently != summary.passed)
+    summaries_.put(", ").put_int(summary.passed_independently).put(" independently");
+  summaries_.put("\n");
 }
 
 void text_printer::print_summaries() { out_.put(summaries_.text()); }

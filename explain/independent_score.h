@@ -1,0 +1,52 @@
+// The independent score: a second count of passing test cases beside
+// runcheck's, under which one slip in a run file does not fail every test
+// case after it. runcheck's verdicts and counts never depend on it.
+//
+// The rule: the run file's lines are read once, front to back, from a place
+// that starts at its first line. For each test case in order, its expected
+// lines (the count line, then one line per run) are looked for as a block
+// of consecutive lines starting at the place or at any of the lines after
+// it within reach: independent_reach_factor times the test case's own
+// expected line count, and at least independent_reach_minimum lines. Where
+// the block stands, the test case passes independently and the place moves
+// past the block; where it does not, the test case fails independently and
+// the place stays. A count line matches when it holds the count alone; a run
+// line when it holds the run's keys in order; numbers are separated by
+// spaces and tabs, and white space at either end of a line is ignored (a
+// CR LF line end reads as LF). Blank lines are lines like any other: an
+// empty run's line is blank.
+//
+// The scan keeps only the lines within reach, each as a 64-bit fingerprint
+// of its words, so memory stays a few times one test case's line count, and
+// every line of the file is read once; the lines within reach are compared
+// once for each test case that looks for its block there.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+
+#include "input/text_reader.h"
+#include "runs/run_table.h"
+
+namespace runcheck::explain {
+
+inline constexpr std::int64_t independent_reach_factor = 3;
+inline constexpr std::int64_t independent_reach_minimum = 8;
+
+class independent_scan {
+ public:
+  explicit independent_scan(text_reader file) : file_(std::move(file)) {}
+
+  // Whether the next test case, whose expected runs are `runs`, passes
+  // independently; moves the place past its lines when it does.
+  bool next(const run_set& runs);
+
+ private:
+  // Reads the next line of the file into the window; false at its end.
+  bool read_line();
+
+  text_reader file_;
+  std::deque<std::uint64_t> window_;  // the lines from the place on, read ahead
+};
+
+}  // namespace runcheck::explain
