@@ -77,4 +77,57 @@ std::string_view valid_utf8(std::string_view text, std::string& replaced) {
   return result;
 }
 
+void put_xml_escaped(output& out, std::string_view text) {
+  std::string replaced;
+  const std::string_view valid = valid_utf8(text, replaced);
+  for (const char c : valid) {
+    switch (c) {
+      case '&':
+        out.put("&amp;");
+        break;
+      case '<':
+        out.put("&lt;");
+        break;
+      case '>':
+        out.put("&gt;");
+        break;
+      case '"':
+        out.put("&quot;");
+        break;
+      case '\'':
+        out.put("&apos;");
+        break;
+      default:
+        if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r') {
+          out.put("\xEF\xBF\xBD");
+        } else {
+          out.put(c);
+        }
+    }
+  }
+}
+
+void put_csv_field(output& out, std::string_view text) {
+  std::string replaced;
+  const std::string_view valid = valid_utf8(text, replaced);
+  if (valid.find_first_of(",\"\r\n") == std::string_view::npos) {
+    out.put(valid);
+    return;
+  }
+  out.put('"');
+  for (const char c : valid) {
+    if (c == '"') out.put('"');
+    out.put(c);
+  }
+  out.put('"');
+}
+
+std::string_view utf8_prefix(std::string_view text, std::size_t size) {
+  if (text.size() <= size) return text;
+  std::size_t end = size;
+  // Back over continuation bytes to the start of the sequence cut.
+  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xc0U) == 0x80U) --end;
+  return text.substr(0, end);
+}
+
 }  // namespace runcheck::explain

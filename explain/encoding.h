@@ -27,4 +27,17 @@ void put_escaped(output& out, std::string_view text);
 // `text` itself where it is valid, `replaced` holding the result otherwise.
 std::string_view valid_utf8(std::string_view text, std::string& replaced);
 
+// `text` as valid UTF-8 in XML 1.0 character data or a quoted attribute:
+// & < > " ' as entities, control bytes but tab, CR and LF (which XML does not
+// allow) and invalid UTF-8 as U+FFFD.
+void put_xml_escaped(output& out, std::string_view text);
+
+// `text` as one CSV field (RFC 4180), as valid UTF-8: quoted, with each
+// quote doubled, where it holds a comma, a quote, CR or LF.
+void put_csv_field(output& out, std::string_view text);
+
+// The longest start of `text` of at most `size` bytes that does not cut a
+// UTF-8 sequence in two.
+std::string_view utf8_prefix(std::string_view text, std::size_t size);
+
 }  // namespace runcheck::explain

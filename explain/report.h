@@ -93,6 +93,7 @@ struct run_finding {
   std::int32_t expected = 0;
   std::optional<std::int32_t> found;       // none when the line ended before it
   std::vector<std::int32_t> expected_run;  // every key of the expected run
+  bool expected_run_hidden = false;        // left out for a student (audience.h)
   place at;                                // `at.text` is the line as read
   std::vector<hint> hints;
 };

@@ -247,10 +247,12 @@ void put_wrong_run(output& out, const run_finding& run) {
   } else {
     out.put(run.at.line > 0 ? ", but the line ends before it" : ", but the file has ended");
   }
-  out.put("\n    expected: ");
   const auto p = static_cast<std::size_t>(run.position);
-  put_window(out, run.expected_run.size(), p,
-             [&](std::size_t i) { out.put_int(run.expected_run[i]); });
+  if (!run.expected_run_hidden) {
+    out.put("\n    expected: ");
+    put_window(out, run.expected_run.size(), p,
+               [&](std::size_t i) { out.put_int(run.expected_run[i]); });
+  }
   out.put("\n    read:     ");
   if (run.at.line > 0) {
     put_read(out, run.at, p);

@@ -40,7 +40,13 @@ std::size_t read_block(file_handle file, char* data, std::size_t size);
 // Closes `file`; none is ignored.
 void close_file(file_handle file);
 
-// The program's standard output and standard error.
+// Creates `path` (UTF-8) for writing, or empties it where it exists; none
+// when it cannot be had.
+file_handle create_file(const char* path);
+
+// The program's standard input (a pipe, a file or a console: read it with
+// read_block until it gives 0), standard output and standard error.
+file_handle standard_input();
 file_handle standard_output();
 file_handle standard_error();
 

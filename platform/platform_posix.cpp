@@ -60,6 +60,16 @@ void close_file(file_handle file) {
   if (file != file_handle::none) ::close(descriptor(file));
 }
 
+file_handle create_file(const char* path) {
+  int fd = -1;
+  do {
+    fd = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  } while (fd < 0 && errno == EINTR);
+  return handle(fd);
+}
+
+file_handle standard_input() { return handle(STDIN_FILENO); }
+
 file_handle standard_output() { return handle(STDOUT_FILENO); }
 
 file_handle standard_error() { return handle(STDERR_FILENO); }

@@ -52,14 +52,21 @@ open_failure failure_of(DWORD error, const std::wstring& name) {
   }
 }
 
+// `path` in UTF-16; empty when it is not valid UTF-8.
+std::wstring widened(const char* path) {
+  const int length = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path, -1, nullptr, 0);
+  if (length <= 0) return {};
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  if (::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path, -1, wide.data(), length) != length)
+    return {};
+  return wide;
+}
+
 }  // namespace
 
 opened_file open_regular_file(const char* path) {
-  const int length = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path, -1, nullptr, 0);
-  if (length <= 0) return {.failure = open_failure::other};
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  if (::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path, -1, wide.data(), length) != length)
-    return {.failure = open_failure::other};
+  const std::wstring wide = widened(path);
+  if (wide.empty()) return {.failure = open_failure::other};
   // Sharing as the C runtime's fopen does: others may go on reading and
   // writing the file. Without FILE_FLAG_BACKUP_SEMANTICS a directory does
   // not open at all; the checks below refuse what opens but is no file on
@@ -89,6 +96,16 @@ std::size_t read_block(file_handle file, char* data, std::size_t size) {
 void close_file(file_handle file) {
   if (file != file_handle::none) ::CloseHandle(native(file));
 }
+
+file_handle create_file(const char* path) {
+  const std::wstring wide = widened(path);
+  if (wide.empty()) return file_handle::none;
+  const HANDLE h = ::CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  return h == INVALID_HANDLE_VALUE ? file_handle::none : handle(h);
+}
+
+file_handle standard_input() { return handle(::GetStdHandle(STD_INPUT_HANDLE)); }
 
 file_handle standard_output() { return handle(::GetStdHandle(STD_OUTPUT_HANDLE)); }
 
