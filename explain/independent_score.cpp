@@ -26,7 +26,17 @@ bool is_blank(int c) { return c == ' ' || c == '\t' || c == '\r'; }
 }  // namespace
 
 bool independent_scan::read_line() {
-  if (file_.at_end()) return false;
+  std::uint64_t hash = empty_line;
+  // Blank lines are skipped, as a count read skips them.
+  while (hash == empty_line) {
+    if (file_.at_end()) return false;
+    hash = read_words();
+  }
+  window_.push_back(hash);
+  return true;
+}
+
+std::uint64_t independent_scan::read_words() {
   std::uint64_t hash = empty_line;
   for (int c = file_.get(); c != '\n' && c != text_reader::end_of_file;) {
     if (is_blank(c)) {
@@ -48,26 +58,27 @@ bool independent_scan::read_line() {
     if (value > std::numeric_limits<std::int32_t>::max()) number = false;
     hash = mix(hash, number ? (negative ? -value : value) : not_a_number);
   }
-  window_.push_back(hash);
-  return true;
+  return hash;
 }
 
 bool independent_scan::next(const run_set& runs) {
   const std::int64_t lines = std::int64_t{runs.run_count} + 1;
   const auto reach = static_cast<std::size_t>(
       std::max(independent_reach_minimum, independent_reach_factor * lines));
-  // The block may start at any of the `reach` lines from the place, and
-  // runs `lines` lines from there.
-  const auto size = static_cast<std::size_t>(lines);
-  while (window_.size() < reach + size - 1 && read_line()) {
-  }
+  // The block: the count line, then the line of every run not empty.
   std::vector<std::uint64_t> block;
-  block.reserve(size);
+  block.reserve(static_cast<std::size_t>(lines));
   block.push_back(mix(empty_line, runs.run_count));
   for (std::int32_t r = 1; r <= runs.run_count; ++r) {
+    if (run_length(runs, r) == 0) continue;  // an empty run's line is blank
     std::uint64_t hash = empty_line;
     for (const stored_key key : run_keys(runs, r)) hash = mix(hash, key);
     block.push_back(hash);
+  }
+  // It may start at any of the `reach` lines from the place (blank lines
+  // not counted).
+  const std::size_t size = block.size();
+  while (window_.size() < reach + size - 1 && read_line()) {
   }
   for (std::size_t start = 0; start < reach && start + size <= window_.size(); ++start) {
     if (std::equal(block.begin(), block.end(),

@@ -13,8 +13,10 @@
 // the place stays. A count line matches when it holds the count alone; a run
 // line when it holds the run's keys in order; numbers are separated by
 // spaces and tabs, and white space at either end of a line is ignored (a
-// CR LF line end reads as LF). Blank lines are lines like any other: an
-// empty run's line is blank.
+// CR LF line end reads as LF). Blank lines are skipped, in the file and in
+// the block (where an empty run's line is blank), as a count read skips
+// them. Numbers after a run's last key, which runcheck only warns of, make
+// the line another run's.
 //
 // The scan keeps only the lines within reach, each as a 64-bit fingerprint
 // of its words, so memory stays a few times one test case's line count, and
@@ -42,8 +44,11 @@ class independent_scan {
   bool next(const run_set& runs);
 
  private:
-  // Reads the next line of the file into the window; false at its end.
+  // Reads the next line of the file that is not blank into the window;
+  // false at its end.
   bool read_line();
+  // Reads the rest of the current line; gives its fingerprint.
+  std::uint64_t read_words();
 
   text_reader file_;
   std::deque<std::uint64_t> window_;  // the lines from the place on, read ahead
