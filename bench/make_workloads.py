@@ -191,6 +191,16 @@ def main():
         os.makedirs(folder, exist_ok=True)
         write(os.path.join(folder, "run.txt"), listing)
 
+    # L: the same class, each run file with test case 1's count one too
+    # large, so runcheck fails every test case and the independent score
+    # reads the file back into step.
+    make(binary, out_dir, "L_class_3000_failing", class_cases)
+    slipped = b"%d" % (int(listing.split(b"\n", 1)[0]) + 1) + listing[listing.index(b"\n"):]
+    for s in range(3000):
+        folder = os.path.join(out_dir, "L_class_3000_failing", "s%04d" % s)
+        os.makedirs(folder, exist_ok=True)
+        write(os.path.join(folder, "run.txt"), slipped)
+
 
 if __name__ == "__main__":
     main()

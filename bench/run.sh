@@ -110,8 +110,10 @@ fi
 
 # runcheck-explain checking run files, beside runcheck in the same folder:
 # A, where every test case passes; M, where every one fails, as text and as
-# JSON (the target: at most 3 times runcheck); and K, a class of 3,000
-# passing run files in one call.
+# JSON (the target: at most 3 times runcheck); and K and L, a class of
+# 3,000 run files in one call (K every file passing, L every one failing
+# after a slip), in each format that grades several files (the target: at
+# most 2 times --json's time), and from a roster.
 if [ -x "$explain" ]; then
   echo
   echo "runcheck-explain checking run files: $explain"
@@ -119,14 +121,15 @@ if [ -x "$explain" ]; then
   printf '| %-24s | %-22s | %8s | %8s | %9s | %8s | %6s |\n' workload command "wall s" "peak MiB" \
     faults "rc s" "x rc"
   echo '|--------------------------|------------------------|---------:|---------:|----------:|---------:|-------:|'
-  for name in A_random_300 M_million_failing K_class_3000; do
+  for name in A_random_300 M_million_failing K_class_3000 L_class_3000_failing; do
     dir="$workloads/$name"
     [ -d "$dir" ] || continue
     read -r rc_wall _ _ <<<"$(measure "$dir" "$binary")"
     case "$name" in
-      K_*)
+      K_* | L_*)
         mapfile -t class < <(cd "$dir" && printf '%s\n' s*/run.txt)
-        commands=("explain (3,000 files)")
+        printf '%s\n' "${class[@]}" >"$dir/roster.txt"
+        commands=("explain (3,000 files)" "--json" "--format csv" "--format junit" "--roster --format csv")
         ;;
       M_*) commands=("explain" "explain --json") ;;
       *) commands=("explain") ;;
@@ -134,6 +137,8 @@ if [ -x "$explain" ]; then
     for command in "${commands[@]}"; do
       case "$command" in
         "explain (3,000 files)") args=(replacement_input.txt "${class[@]}") ;;
+        "--roster --format csv") args=(--roster roster.txt --format csv replacement_input.txt) ;;
+        --*) read -r -a args <<<"$command" && args+=(replacement_input.txt "${class[@]}") ;;
         "explain --json") args=(--json) ;;
         *) args=() ;;
       esac

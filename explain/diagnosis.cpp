@@ -256,7 +256,7 @@ class diagnosis final : public check_observer {
       pending_.shifted = pending_shift_;
     }
     if (pending_.passed) ++ctx_.summary.passed;
-    pending_.passed_independently = ctx_.independent.next(ctx_.expected.table[pending_.test_case]);
+    pending_.passed_independently = ctx_.independent.next(ctx_.notes.blocks, pending_.test_case);
     if (pending_.passed_independently) ++ctx_.summary.passed_independently;
     ctx_.printer.test_case(ctx_.summary, pending_);
     has_pending_ = false;
@@ -676,9 +676,10 @@ std::string not_opened_text(const std::string& file, platform::open_failure fail
 
 }  // namespace
 
-void test_case_file_watcher::test_case_generated(const test_case& tc, const run_set& /*runs*/,
+void test_case_file_watcher::test_case_generated(const test_case& tc, const run_set& runs,
                                                  const generation_result& result) {
   const std::int32_t t = generated_++;
+  notes_.blocks.add(runs);
   // A key outside the range lies more than its width above its low end,
   // counted unsigned: one comparison a key, in a loop the compiler turns
   // into vector instructions.

@@ -27,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "explain/independent_score.h"
 #include "explain/report.h"
 #include "generation/expected_runs.h"
 #include "input/reading.h"
@@ -43,6 +44,7 @@ struct test_case_file_notes {
   };
   std::vector<flagged> test_cases;
   std::int64_t text_after_line = 0;  // the line of text after the last test case; 0 none
+  independent_blocks blocks;         // every test case's expected lines, for the independent score
 };
 
 // Collects the notes while the expected runs are generated.

@@ -11,7 +11,8 @@
 // the block stands, the test case passes independently and the place moves
 // past the block; where it does not, the test case fails independently and
 // the place stays. A count line matches when it holds the count alone; a run
-// line when it holds the run's keys in order; numbers are separated by
+// line when it holds the run's keys in order, written as the listing
+// writes them; numbers are separated by
 // spaces and tabs, and white space at either end of a line is ignored (a
 // CR LF line end reads as LF). Blank lines are skipped, in the file and in
 // the block (where an empty run's line is blank), as a count read skips
@@ -19,13 +20,18 @@
 // the line another run's.
 //
 // The scan keeps only the lines within reach, each as a 64-bit fingerprint
-// of its words, so memory stays a few times one test case's line count, and
-// every line of the file is read once; the lines within reach are compared
-// once for each test case that looks for its block there.
+// of its words (as written, so "05" is not "5"), so memory stays a few
+// times one test case's line count, and every line of the file is read
+// once; the lines within reach are compared once for each test case that
+// looks for its block there. A line longer than any run's line can be
+// (longest_line bytes) matches none.
 #pragma once
 
 #include <cstdint>
 #include <deque>
+#include <span>
+#include <string>
+#include <vector>
 
 #include "input/text_reader.h"
 #include "runs/run_table.h"
@@ -35,23 +41,40 @@ namespace runcheck::explain {
 inline constexpr std::int64_t independent_reach_factor = 3;
 inline constexpr std::int64_t independent_reach_minimum = 8;
 
+// Every test case's expected lines as fingerprints, made once for a
+// test-case file and used for each run file: 8 bytes a line.
+class independent_blocks {
+ public:
+  // Adds the next test case, whose expected runs are `runs`.
+  void add(const run_set& runs);
+
+  // Test case t's block (from 0, in the order added), and its number of
+  // expected lines, blank ones too.
+  std::span<const std::uint64_t> block(std::int32_t t) const;
+  std::int64_t lines(std::int32_t t) const { return lines_[static_cast<std::size_t>(t)]; }
+
+ private:
+  std::vector<std::uint64_t> fingerprints_;
+  std::vector<std::size_t> ends_;  // where each test case's block ends
+  std::vector<std::int64_t> lines_;
+};
+
 class independent_scan {
  public:
   explicit independent_scan(text_reader file) : file_(std::move(file)) {}
 
-  // Whether the next test case, whose expected runs are `runs`, passes
-  // independently; moves the place past its lines when it does.
-  bool next(const run_set& runs);
+  // Whether test case t of `blocks` passes independently; moves the place
+  // past its lines when it does. Test cases come in order.
+  bool next(const independent_blocks& blocks, std::int32_t t);
 
  private:
   // Reads the next line of the file that is not blank into the window;
   // false at its end.
   bool read_line();
-  // Reads the rest of the current line; gives its fingerprint.
-  std::uint64_t read_words();
 
   text_reader file_;
   std::deque<std::uint64_t> window_;  // the lines from the place on, read ahead
+  std::string pieces_;                // a line that spans the reader's blocks
 };
 
 }  // namespace runcheck::explain
