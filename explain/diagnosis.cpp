@@ -256,7 +256,8 @@ class diagnosis final : public check_observer {
       pending_.shifted = pending_shift_;
     }
     if (pending_.passed) ++ctx_.summary.passed;
-    pending_.passed_independently = ctx_.independent.next(ctx_.notes.blocks, pending_.test_case);
+    pending_.passed_independently = ctx_.independent.next(ctx_.notes.blocks, pending_.test_case,
+                                                          ctx_.expected.table[pending_.test_case]);
     if (pending_.passed_independently) ++ctx_.summary.passed_independently;
     ctx_.printer.test_case(ctx_.summary, pending_);
     has_pending_ = false;
@@ -701,6 +702,7 @@ test_case_file_notes test_case_file_watcher::finish(const std::string& test_case
     line_locator file(test_case_file);
     notes_.text_after_line = file.locate(expected.text_after).line;
   }
+  notes_.blocks.done();
   return std::move(notes_);
 }
 

@@ -14,7 +14,7 @@ namespace {
 // A run's line is at most max_run_keys keys of at most 6 characters and a
 // space each; a line longer than this matches no expected line.
 constexpr std::size_t longest_line = std::size_t{max_run_keys} * 8 + 64;
-constexpr std::uint64_t too_long = 0x5bd1e9955bd1e995U;
+constexpr line_print too_long = 0x5bd1e995U;
 
 // The fingerprint of a line's words, one space between two, so that lines
 // that differ in their words differ in it but for a chance of about one in
@@ -39,6 +39,10 @@ std::uint64_t fingerprint(std::string_view words) {
   }
   h *= 0xbf58476d1ce4e5b9U;
   return h ^ (h >> 31);
+}
+
+line_print print_of(std::string_view words) {
+  return static_cast<line_print>(fingerprint(words) >> 32);
 }
 
 bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
@@ -97,7 +101,7 @@ void independent_blocks::add(const run_set& runs) {
     const auto result = std::to_chars(text, text + sizeof text, value);
     return std::string_view(text, static_cast<std::size_t>(result.ptr - text));
   };
-  fingerprints_.push_back(fingerprint(to_text(runs.run_count)));
+  fingerprints_.push_back(print_of(to_text(runs.run_count)));
   for (std::int32_t r = 1; r <= runs.run_count; ++r) {
     if (run_length(runs, r) == 0) continue;  // an empty run's line is blank
     line.clear();
@@ -105,13 +109,17 @@ void independent_blocks::add(const run_set& runs) {
       if (!line.empty()) line.push_back(' ');
       line += to_text(key);
     }
-    fingerprints_.push_back(fingerprint(line));
+    fingerprints_.push_back(print_of(line));
   }
   ends_.push_back(fingerprints_.size());
-  lines_.push_back(std::int64_t{runs.run_count} + 1);
 }
 
-std::span<const std::uint64_t> independent_blocks::block(std::int32_t t) const {
+void independent_blocks::done() {
+  fingerprints_.shrink_to_fit();
+  ends_.shrink_to_fit();
+}
+
+std::span<const line_print> independent_blocks::block(std::int32_t t) const {
   const auto i = static_cast<std::size_t>(t);
   const std::size_t begin = i == 0 ? 0 : ends_[i - 1];
   return {fingerprints_.data() + begin, ends_[i] - begin};
@@ -148,26 +156,27 @@ bool independent_scan::read_line() {
         break;
       }
     }
-    std::uint64_t print = 0;
+    line_print print = 0;
     if (cut || line.size() > longest_line) {
       print = too_long;
     } else if (plain(line)) {
-      print = fingerprint(line);
+      print = print_of(line);
     } else {
       std::string words;
       const std::string_view w = words_of(line, words);
       if (w.empty()) continue;  // blank lines are skipped, as a count read skips them
-      print = fingerprint(w);
+      print = print_of(w);
     }
     window_.push_back(print);
     return true;
   }
 }
 
-bool independent_scan::next(const independent_blocks& blocks, std::int32_t t) {
-  const std::span<const std::uint64_t> block = blocks.block(t);
+bool independent_scan::next(const independent_blocks& blocks, std::int32_t t, const run_set& runs) {
+  const std::span<const line_print> block = blocks.block(t);
+  const std::int64_t lines = std::int64_t{runs.run_count} + 1;
   const auto reach = static_cast<std::size_t>(
-      std::max(independent_reach_minimum, independent_reach_factor * blocks.lines(t)));
+      std::max(independent_reach_minimum, independent_reach_factor * lines));
   // The block may start at any of the `reach` lines from the place (blank
   // lines not counted).
   const std::size_t size = block.size();

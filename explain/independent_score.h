@@ -19,7 +19,7 @@
 // them. Numbers after a run's last key, which runcheck only warns of, make
 // the line another run's.
 //
-// The scan keeps only the lines within reach, each as a 64-bit fingerprint
+// The scan keeps only the lines within reach, each as a 32-bit fingerprint
 // of its words (as written, so "05" is not "5"), so memory stays a few
 // times one test case's line count, and every line of the file is read
 // once; the lines within reach are compared once for each test case that
@@ -41,31 +41,37 @@ namespace runcheck::explain {
 inline constexpr std::int64_t independent_reach_factor = 3;
 inline constexpr std::int64_t independent_reach_minimum = 8;
 
+// A line's fingerprint: 32 bits, as a block holds at least two lines (a
+// count and a run), so two blocks that differ match by chance once in 2^64.
+using line_print = std::uint32_t;
+
 // Every test case's expected lines as fingerprints, made once for a
-// test-case file and used for each run file: 8 bytes a line.
+// test-case file and used for each run file: 4 bytes a line and 8 a test
+// case.
 class independent_blocks {
  public:
   // Adds the next test case, whose expected runs are `runs`.
   void add(const run_set& runs);
 
-  // Test case t's block (from 0, in the order added), and its number of
-  // expected lines, blank ones too.
-  std::span<const std::uint64_t> block(std::int32_t t) const;
-  std::int64_t lines(std::int32_t t) const { return lines_[static_cast<std::size_t>(t)]; }
+  // After the last test case: gives back the room grown for more.
+  void done();
+
+  // Test case t's block (from 0, in the order added).
+  std::span<const line_print> block(std::int32_t t) const;
 
  private:
-  std::vector<std::uint64_t> fingerprints_;
+  std::vector<line_print> fingerprints_;
   std::vector<std::size_t> ends_;  // where each test case's block ends
-  std::vector<std::int64_t> lines_;
 };
 
 class independent_scan {
  public:
   explicit independent_scan(text_reader file) : file_(std::move(file)) {}
 
-  // Whether test case t of `blocks` passes independently; moves the place
-  // past its lines when it does. Test cases come in order.
-  bool next(const independent_blocks& blocks, std::int32_t t);
+  // Whether test case t of `blocks`, whose expected runs are `runs`,
+  // passes independently; moves the place past its lines when it does.
+  // Test cases come in order.
+  bool next(const independent_blocks& blocks, std::int32_t t, const run_set& runs);
 
  private:
   // Reads the next line of the file that is not blank into the window;
@@ -73,8 +79,8 @@ class independent_scan {
   bool read_line();
 
   text_reader file_;
-  std::deque<std::uint64_t> window_;  // the lines from the place on, read ahead
-  std::string pieces_;                // a line that spans the reader's blocks
+  std::deque<line_print> window_;  // the lines from the place on, read ahead
+  std::string pieces_;             // a line that spans the reader's blocks
 };
 
 }  // namespace runcheck::explain
