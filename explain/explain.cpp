@@ -23,16 +23,17 @@ namespace runcheck::explain {
 namespace {
 
 // The run files to grade, one at a time: those named on the command line,
-// or those a roster names, read from it one line at a time so a class of
-// any size takes the memory of one path.
+// or those a roster names. The roster is read a batch of paths at a time,
+// its reader closed in between, so a class of any size takes the memory of
+// one batch, and no reader's block stays open beside the run files'.
 class run_files {
  public:
   explicit run_files(const options& given) : given_(given) {
     if (given.roster.empty()) return;
-    roster_ = open_text_file(given.roster.c_str());
     // A path in the roster is taken from the roster's folder.
     const std::size_t slash = given.roster.find_last_of("/\\");
     if (slash != std::string::npos) folder_ = given.roster.substr(0, slash + 1);
+    readable_ = fill();
   }
 
   // The next run file; false after the last.
@@ -42,36 +43,58 @@ class run_files {
       path = given_.files[next_++];
       return true;
     }
-    if (!roster_) return false;
-    // A line holds one path; blank lines and lines starting with # are
-    // skipped, and white space at either end dropped.
+    if (next_ >= batch_.size() && !(more_ && fill() && !batch_.empty())) return false;
+    path = std::move(batch_[next_++]);
+    return true;
+  }
+
+  // Why the roster could not be read; empty when it was.
+  std::string roster_error() const {
+    if (given_.roster.empty() || readable_) return {};
+    return "cannot read the roster \"" + given_.roster + "\"";
+  }
+
+ private:
+  // Reads the next batch of paths from where the last one ended. A line
+  // holds one path; blank lines and lines starting with # are skipped, and
+  // white space at either end dropped.
+  bool fill() {
+    constexpr std::size_t batch = 1024;
     constexpr std::size_t longest_path = 4096;
-    while (!roster_->at_end()) {
+    batch_.clear();
+    next_ = 0;
+    std::optional<text_reader> roster = open_text_file(given_.roster.c_str());
+    if (!roster) return false;
+    for (std::int64_t skip = read_; skip > 0;) {
+      const std::string_view block = roster->buffered();
+      if (block.empty()) break;
+      const std::size_t n = std::min<std::size_t>(block.size(), static_cast<std::size_t>(skip));
+      roster->consume(n);
+      skip -= static_cast<std::int64_t>(n);
+    }
+    while (batch_.size() < batch && !roster->at_end()) {
       std::string line;
-      for (int c = roster_->get(); c != '\n' && c != text_reader::end_of_file; c = roster_->get())
+      for (int c = roster->get(); c != '\n' && c != text_reader::end_of_file; c = roster->get())
         if (line.size() <= longest_path) line.push_back(static_cast<char>(c));
       const std::size_t first = line.find_first_not_of(" \t\r");
       if (first == std::string::npos || line[first] == '#') continue;
       line = line.substr(first, line.find_last_not_of(" \t\r") - first + 1);
       const bool absolute =
           line[0] == '/' || line[0] == '\\' || (line.size() > 1 && line[1] == ':');
-      path = absolute ? line : folder_ + line;
-      return true;
+      batch_.push_back(absolute ? line : folder_ + line);
     }
-    return false;
+    more_ = !roster->at_end();
+    read_ = roster->offset();
+    return true;
   }
 
-  // Why the roster could not be read; empty when it was.
-  std::string roster_error() const {
-    if (given_.roster.empty() || roster_) return {};
-    return "cannot read the roster \"" + given_.roster + "\"";
-  }
-
- private:
   const options& given_;
-  std::size_t next_ = 1;  // files[0] is the test-case file
-  std::optional<text_reader> roster_;
+  std::size_t next_ = 1;  // files[0] is the test-case file; or in batch_
   std::string folder_;
+  std::vector<std::string> batch_;
+  std::int64_t read_ = 0;  // bytes of the roster read
+  bool more_ = false;      // the roster holds more after the batch
+  bool readable_ = false;
 };
 
 // Grades the run files of `given` and hands each report to `printer`. Gives
@@ -79,6 +102,7 @@ class run_files {
 // 2 a check could not run.
 int grade(const options& given, report_printer& printer) {
   const std::string& test_case_file = given.files[0];
+  run_files files(given);
 
   // The runs are generated once, for every run file.
   const auto line = std::make_unique<key_line>();
@@ -91,7 +115,6 @@ int grade(const options& given, report_printer& printer) {
   const diagnosis_options options{.strict = given.strict};
 
   int status = 0;
-  run_files files(given);
   for (std::string run_file; files.next(run_file);) {
     const file_summary summary = expected ? report_run_file(test_case_file, run_file, *expected,
                                                             notes, options, *line, printer)
