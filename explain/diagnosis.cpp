@@ -680,7 +680,7 @@ std::string not_opened_text(const std::string& file, platform::open_failure fail
 void test_case_file_watcher::test_case_generated(const test_case& tc, const run_set& runs,
                                                  const generation_result& result) {
   const std::int32_t t = generated_++;
-  notes_.blocks.add(runs);
+  if (keep_blocks_) notes_.blocks.add(runs);
   // A key outside the range lies more than its width above its low end,
   // counted unsigned: one comparison a key, in a loop the compiler turns
   // into vector instructions.

@@ -173,7 +173,11 @@ bool independent_scan::read_line() {
 }
 
 bool independent_scan::next(const independent_blocks& blocks, std::int32_t t, const run_set& runs) {
-  const std::span<const line_print> block = blocks.block(t);
+  if (!blocks.has(t)) {
+    made_.clear();
+    made_.add(runs);
+  }
+  const std::span<const line_print> block = blocks.has(t) ? blocks.block(t) : made_.block(0);
   const std::int64_t lines = std::int64_t{runs.run_count} + 1;
   const auto reach = static_cast<std::size_t>(
       std::max(independent_reach_minimum, independent_reach_factor * lines));

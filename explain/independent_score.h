@@ -56,6 +56,15 @@ class independent_blocks {
   // After the last test case: gives back the room grown for more.
   void done();
 
+  // Whether test case t was added.
+  bool has(std::int32_t t) const { return static_cast<std::size_t>(t) < ends_.size(); }
+
+  // Forgets every test case.
+  void clear() {
+    fingerprints_.clear();
+    ends_.clear();
+  }
+
   // Test case t's block (from 0, in the order added).
   std::span<const line_print> block(std::int32_t t) const;
 
@@ -70,7 +79,8 @@ class independent_scan {
 
   // Whether test case t of `blocks`, whose expected runs are `runs`,
   // passes independently; moves the place past its lines when it does.
-  // Test cases come in order.
+  // Test cases come in order. Where `blocks` does not hold test case t
+  // (they were not kept for a single run file), its block is made here.
   bool next(const independent_blocks& blocks, std::int32_t t, const run_set& runs);
 
  private:
@@ -81,6 +91,7 @@ class independent_scan {
   text_reader file_;
   std::deque<line_print> window_;  // the lines from the place on, read ahead
   std::string pieces_;             // a line that spans the reader's blocks
+  independent_blocks made_;        // the block made here, where not kept
 };
 
 }  // namespace runcheck::explain
