@@ -204,7 +204,8 @@ int check(const options& given, output& out, output& err) {
       return 0;
     case options::action::wrong:
       err.put("runcheck-explain: ").put(given.error).put("\n").put(usage);
-      return 2;
+      // For a contest checker 2 is a presentation error; its failure is 3.
+      return given.output == format::testlib ? 3 : 2;
     case options::action::coverage:
       return run_coverage(given.files[0], given.output == format::json, out);
     case options::action::make_tests:

@@ -155,8 +155,10 @@ options parse_options(std::span<const std::string_view> args) {
   }
   if (end_of_options != args.end())
     result.files.insert(result.files.end(), end_of_options + 1, args.end());
-  const auto wrong = [](std::string error) {
-    return options{.what = options::action::wrong, .error = std::move(error)};
+  // Wrong arguments keep the format asked for, whose exit status says so.
+  const auto wrong = [&result](std::string error) {
+    return options{
+        .what = options::action::wrong, .output = result.output, .error = std::move(error)};
   };
   if (format_option->count() > 0) {
     if (!format_named(format_given, result.output))
