@@ -88,6 +88,10 @@ void message::file_ended(const file_summary& summary) {
   if (!cut_) printer_.file_ended(summary);
   printer_.print_summaries();
   take();
+  // File names are printed as given: made valid UTF-8 here.
+  std::string replaced;
+  if (const std::string_view valid = valid_utf8(kept_, replaced); valid.data() != kept_.data())
+    kept_ = std::string(valid);
 }
 
 void message::take() {
@@ -131,6 +135,9 @@ std::string one_line(std::string_view text, std::size_t cap) {
     while (i + 1 < text.size() && text[i + 1] == ' ') ++i;
     if (i + 1 < text.size()) line += " / ";
   }
+  std::string replaced;
+  if (const std::string_view valid = valid_utf8(line, replaced); valid.data() != line.data())
+    line = std::string(valid);
   constexpr std::string_view note = " [cut here: the message is longer than its system takes]";
   if (line.size() <= cap) return line;
   std::string cut(utf8_prefix(line, cap > note.size() ? cap - note.size() : 0));
