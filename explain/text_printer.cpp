@@ -10,23 +10,6 @@ namespace runcheck::explain {
 
 namespace {
 
-// The n-th, for n from 1, so that nobody miscounts: "first" ... "tenth",
-// then "11th", "21st", "22nd", "23rd", "111th".
-std::string ordinal(std::int64_t n) {
-  constexpr std::string_view words[] = {"first", "second",  "third",  "fourth", "fifth",
-                                        "sixth", "seventh", "eighth", "ninth",  "tenth"};
-  if (n >= 1 && n <= 10) return std::string(words[n - 1]);
-  const std::int64_t tens = n % 100;
-  const std::int64_t ones = n % 10;
-  const char* suffix = "th";
-  if (tens < 11 || tens > 13) {
-    if (ones == 1) suffix = "st";
-    if (ones == 2) suffix = "nd";
-    if (ones == 3) suffix = "rd";
-  }
-  return std::to_string(n) + suffix;
-}
-
 // "run 1 (the second run)": runs count from 0 in runcheck's messages.
 void put_run(output& out, std::int64_t run) {
   out.put("run ").put_int(run).put(" (the ").put(ordinal(run + 1)).put(" run)");
@@ -357,47 +340,53 @@ void put_file_hints(output& out, const std::vector<file_hint>& hints, std::strin
 
 }  // namespace
 
-void text_printer::file_begun(const file_summary& summary) {
-  hints_shown_ = false;
-  failing_ = 0;
-  held_ = false;
-  if (summary.stopped) {
-    const stop_report& stopped = *summary.stopped;
-    out_.put(summary.run_file).put(": stopped: ");
-    if (stopped.line > 0) {
-      out_.put(stopped.file).put(" line ").put_int(stopped.line).put(": ");
-    } else if (stopped.failure == platform::open_failure::none) {
-      out_.put(stopped.file).put(": ");  // a file that did not open is named in the message
-    }
-    out_.put(stopped.message).put("\n");
-    put_file_hints(out_, stopped.hints, stopped.file, "  ");
-    return;
+std::string ordinal(std::int64_t n) {
+  constexpr std::string_view words[] = {"first", "second",  "third",  "fourth", "fifth",
+                                        "sixth", "seventh", "eighth", "ninth",  "tenth"};
+  if (n >= 1 && n <= 10) return std::string(words[n - 1]);
+  const std::int64_t tens = n % 100;
+  const std::int64_t ones = n % 10;
+  const char* suffix = "th";
+  if (tens < 11 || tens > 13) {
+    if (ones == 1) suffix = "st";
+    if (ones == 2) suffix = "nd";
+    if (ones == 3) suffix = "rd";
   }
-  const std::string lead = summary.run_file + ": ";
-  for (const warning& w : summary.warnings) put_warning(out_, summary, w, lead);
+  return std::to_string(n) + suffix;
 }
 
-void text_printer::test_case(const file_summary& summary, const test_case_report& report) {
-  if (report.passed && !report.shifted && report.warnings.empty()) {
-    flush_block(summary);
-    return;
+std::string_view test_case_state(const test_case_report& report) {
+  if (report.failed_by_warning) return " failed for its warnings (--strict)";
+  if (!report.passed) return report.out_of_step ? " failed (read out of step)" : " failed";
+  if (report.shifted && report.shifted->why == shift::cause::empty_first_run)
+    return " passed, but its first run is empty";
+  if (report.shifted) return " passed, but the file is read out of step after it";
+  return report.warnings.size() + report.more_warnings > 1 ? " passed, with warnings"
+                                                           : " passed, with a warning";
+}
+
+void put_stopped_text(output& out, const file_summary& summary) {
+  const stop_report& stopped = *summary.stopped;
+  out.put(summary.run_file).put(": stopped: ");
+  if (stopped.line > 0) {
+    out.put(stopped.file).put(" line ").put_int(stopped.line).put(": ");
+  } else if (stopped.failure == platform::open_failure::none) {
+    out.put(stopped.file).put(": ");  // a file that did not open is named in the message
   }
-  // The state that ends the header, and the body.
-  std::string_view state;
-  if (report.failed_by_warning) {
-    state = " failed for its warnings (--strict)";
-  } else if (!report.passed) {
-    state = report.out_of_step ? " failed (read out of step)" : " failed";
-  } else if (report.shifted && report.shifted->why == shift::cause::empty_first_run) {
-    state = " passed, but its first run is empty";
-  } else if (report.shifted) {
-    state = " passed, but the file is read out of step after it";
-  } else {
-    state = report.warnings.size() + report.more_warnings > 1 ? " passed, with warnings"
-                                                              : " passed, with a warning";
-  }
-  output& body = bodies_[1 - held_body_];
-  body.clear();
+  out.put(stopped.message).put("\n");
+  put_file_hints(out, stopped.hints, stopped.file, "  ");
+}
+
+void put_warning_text(output& out, const file_summary& summary, const warning& w,
+                      std::string_view lead) {
+  put_warning(out, summary, w, lead);
+}
+
+void put_run_file_hints_text(output& out, const file_summary& summary) {
+  put_file_hints(out, summary.hints, "the run file", "  ");
+}
+
+void put_test_case_text(output& body, const file_summary& summary, const test_case_report& report) {
   if (report.variant) {
     body.put("  recognised: these are the runs of ").put(report.variant->description);
     body.put("\n");
@@ -422,6 +411,29 @@ void text_printer::test_case(const file_summary& summary, const test_case_report
     put_shift(body, report, *report.shifted, report.count ? report.count->found : 0,
               report.count ? report.count->expected : 0);
   }
+}
+
+void text_printer::file_begun(const file_summary& summary) {
+  hints_shown_ = false;
+  failing_ = 0;
+  held_ = false;
+  if (summary.stopped) {
+    put_stopped_text(out_, summary);
+    return;
+  }
+  const std::string lead = summary.run_file + ": ";
+  for (const warning& w : summary.warnings) put_warning(out_, summary, w, lead);
+}
+
+void text_printer::test_case(const file_summary& summary, const test_case_report& report) {
+  if (report.passed && !report.shifted && report.warnings.empty()) {
+    flush_block(summary);
+    return;
+  }
+  const std::string_view state = test_case_state(report);
+  output& body = bodies_[1 - held_body_];
+  body.clear();
+  put_test_case_text(body, summary, report);
   const std::int64_t number = std::int64_t{report.test_case} + 1;
   if (held_ && last_ + 1 == number && state == state_ &&
       body.text() == bodies_[held_body_].text()) {
@@ -448,7 +460,7 @@ void text_printer::flush_block(const file_summary& summary) {
   }
   out_.put(state_).put("\n");
   if (held_failed_ && !hints_shown_) {
-    put_file_hints(out_, summary.hints, "the run file", "  ");
+    put_run_file_hints_text(out_, summary);
     hints_shown_ = true;
   }
   out_.put(bodies_[held_body_].text());
