@@ -283,6 +283,11 @@ class diagnosis final : public check_observer {
     report.warnings.clear();
     report.more_warnings = 0;
     report.shifted.reset();
+    report.expected_runs.keys.clear();
+    report.expected_runs.ends.clear();
+    report.read_runs.keys.clear();
+    report.read_runs.ends.clear();
+    report.read_runs_lost = false;
   }
 
   // A test case read as the expected listing's bytes: nothing to locate or
@@ -555,6 +560,31 @@ class diagnosis final : public check_observer {
     return source_ && source_->read_so_far() == t + 1 ? keys_ : std::span<const std::int32_t>{};
   }
 
+  // The expected runs and the run lines as read, for a printer that draws
+  // them (report.h says which).
+  void keep_runs(test_case_report& report, const test_case_verdict& verdict) {
+    laid_runs& expected = report.expected_runs;
+    for (std::int32_t r = 1; r <= set_.run_count; ++r) {
+      const auto keys = run_keys(set_, r);
+      expected.keys.insert(expected.keys.end(), keys.begin(), keys.end());
+      expected.ends.push_back(expected.keys.size());
+    }
+    laid_runs& read = report.read_runs;
+    const std::int64_t run_lines = std::min<std::int64_t>(verdict.run_lines, set_.run_count);
+    for (std::int64_t r = 0; r < run_lines; ++r) {
+      const std::size_t start = read.keys.size();
+      if (!append_numbers(r, read.keys)) {
+        read.keys.clear();
+        read.ends.clear();
+        report.read_runs_lost = true;
+        return;
+      }
+      if (read.keys.size() - start > max_run_keys)
+        read.keys.resize(start + static_cast<std::size_t>(max_run_keys));
+      read.ends.push_back(read.keys.size());
+    }
+  }
+
   void explain_and_recognise(test_case_report& report, const test_case_verdict& verdict) {
     // Past the first max_explained_test_cases, only what the file as a whole
     // is said to hold is still looked for: the one faulty program so far.
@@ -571,6 +601,7 @@ class diagnosis final : public check_observer {
     // Why the expected key comes next, where the first wrong run is no
     // matter of form (a hint says what is wrong with the line then).
     if (in_full) ++explained_;
+    if (in_full && ctx_.options.keep_runs) keep_runs(report, verdict);
     if (in_full && !report.runs.empty() && report.runs[0].at.line > 0 &&
         report.runs[0].hints.empty()) {
       const run_finding& first = report.runs[0];

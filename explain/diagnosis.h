@@ -72,6 +72,10 @@ class test_case_file_watcher final : public generation_observer {
 
 struct diagnosis_options {
   bool strict = false;  // a warning fails its test case
+  // The explained failing test cases keep their runs, expected and read
+  // (test_case_report::expected_runs, read_runs), for a printer that draws
+  // them.
+  bool keep_runs = false;
 };
 
 // Checks `run_file` against `expected`, the runs of `test_case_file`, and

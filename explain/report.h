@@ -24,6 +24,7 @@
 #include <string_view>
 #include <vector>
 
+#include "generation/limits.h"
 #include "platform/platform.h"
 
 namespace runcheck::explain {
@@ -173,6 +174,13 @@ struct shift {
   std::int64_t next_count_line = 0;
 };
 
+// A test case's runs laid end to end: keys[ends[r - 1]] up to keys[ends[r]]
+// are run r's (ends[-1] taken as 0).
+struct laid_runs {
+  std::vector<std::int32_t> keys;
+  std::vector<std::size_t> ends;
+};
+
 struct test_case_report {
   std::int32_t test_case = 0;
   // runcheck's verdict, under --strict also failed by a warning.
@@ -193,6 +201,17 @@ struct test_case_report {
   // Under the independent score's rule (independent_score.h), beside
   // runcheck's verdict and never changing it.
   bool passed_independently = false;
+  // Only when asked for (diagnosis_options::keep_runs), and only for a
+  // failing test case that is explained (read in step, among the first
+  // max_explained_test_cases): its expected runs, and its run lines as the
+  // check read them, one run a line, at most as many as it has runs and
+  // each cut at max_run_keys numbers (limits.h); fewer where the test case
+  // read fewer run lines.
+  laid_runs expected_runs;
+  laid_runs read_runs;
+  // The run lines could not all be kept (too many, or too many numbers):
+  // `read_runs` is empty.
+  bool read_runs_lost = false;
 };
 
 // Why a run file could not be checked.
