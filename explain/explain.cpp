@@ -9,6 +9,7 @@
 #include "explain/diagnosis.h"
 #include "explain/grading.h"
 #include "explain/grading_printers.h"
+#include "explain/html_printer.h"
 #include "explain/json_printer.h"
 #include "explain/options.h"
 #include "explain/test_authoring.h"
@@ -114,7 +115,10 @@ int grade(const options& given, report_printer& printer) {
       generate_expected_runs(test_case_file.c_str(), *line, &watcher, why);
   test_case_file_notes notes;
   if (expected) notes = watcher.finish(test_case_file, *expected);
-  const diagnosis_options options{.strict = given.strict};
+  // The page draws the expected runs, which a student does not see.
+  const diagnosis_options options{
+      .strict = given.strict,
+      .keep_runs = given.output == format::html && given.reader == audience::instructor};
 
   int status = 0;
   for (std::string run_file; files.next(run_file);) {
@@ -261,9 +265,13 @@ int check(const options& given, output& out, output& err) {
     case format::testlib:
     case format::cms:
       return judge(given, out, err);
-    case format::html:
-      err.put("runcheck-explain: --format html is not built yet\n");
-      return 2;
+    case format::html: {
+      html_printer page(out);
+      audience_printer seen(page, given.reader);
+      status = grade(given, seen);
+      page.finish(given.files[0]);
+      break;
+    }
   }
   return exit_status(given.output, status);
 }
