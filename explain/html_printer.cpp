@@ -439,7 +439,9 @@ void html_printer::test_case(const file_summary& summary, const test_case_report
       cells_.put("<td>");
     } else {
       cells_.put(R"(<td class=")").put(kind).put(R"(" title="test case )").put_int(number);
-      cells_.put(test_case_state(report)).put(R"(">)");
+      cells_.put(test_case_state(report));
+      if (!report.passed && report.passed_independently) cells_.put("; passes independently");
+      cells_.put(R"(">)");
     }
     const std::string_view mark = report.passed ? "\u2713" : (report.out_of_step ? "~" : "\u2717");
     if (drawn || listed) {
@@ -524,13 +526,14 @@ void html_printer::file_ended(const file_summary& summary) {
   put_html(table_, summary.run_file);
   table_.put(R"(</a></th><td class=")").put(verdict_class).put(R"(">)");
   if (summary.stopped) {
-    table_.put("STOPPED</td><td></td><td></td><td></td>");
+    table_.put("STOPPED</td><td></td><td></td><td></td><td></td>");
     table_.put(R"(<td class="m" colspan=")").put_int(std::max<std::int32_t>(columns_, 1));
     table_.put("\">the check could not run</td></tr>\n");
     return;
   }
   table_.put(summary.status() == 0 ? "PASS" : "FAIL").put("</td><td>").put_int(summary.passed);
   table_.put("</td><td>").put_int(summary.total).put("</td><td>");
+  table_.put_int(summary.passed_independently).put("</td><td>");
   table_.put_int(warned_ + static_cast<std::int64_t>(summary.warnings.size())).put("</td>");
   table_.put(cells_.text());
   if (summary.total > max_table_columns) {
@@ -544,11 +547,13 @@ void html_printer::finish(const std::string& test_case_file) {
   if (!begun_) begin_page(test_case_file);
   out_.put("<section class=\"summary\" id=\"summary\"><h2>Summary</h2>\n");
   out_.put("<table><tr><th>run file</th><th>verdict</th><th>passed</th><th>of</th>");
-  out_.put("<th>warned</th>");
+  out_.put("<th>independently</th><th>warned</th>");
   for (std::int32_t t = 1; t <= columns_; ++t) out_.put("<th>").put_int(t).put("</th>");
   out_.put("</tr>\n").put(table_.text()).put("</table>\n");
   out_.put("<p>Test cases: \u2713 passed, \u2717 failed, ~ failed read out of step; a link ");
-  out_.put("leads to its findings.</p></section>\n</main>\n</body>\n</html>\n");
+  out_.put("leads to its findings. Passed and of are runcheck's counts; independently, the ");
+  out_.put("test cases that pass where the file is read back into step after a slip (the ");
+  out_.put("independent score).</p></section>\n</main>\n</body>\n</html>\n");
 }
 
 }  // namespace runcheck::explain

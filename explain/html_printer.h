@@ -4,8 +4,9 @@
 // opens in any browser without a network.
 //
 // The page: a summary table, one row per run file (verdict, runcheck's
-// counts, warnings) against its test cases (passed, failed, failed read out
-// of step), each failing cell a link to that test case's detail; then, per
+// counts, the independent score, test cases with warnings) against its test
+// cases (passed, failed, failed read out of step), each failing cell a link
+// to that test case's detail; then, per
 // run file, its warnings and hints, or why it could not be checked, and its
 // failing test cases. A failing test case shows a chart of the expected runs
 // (key against position in the output, each run in its own colour and mark
