@@ -32,9 +32,10 @@ namespace runcheck::explain {
 // Failing test cases drawn in full: per run file, and per page.
 inline constexpr std::int64_t max_drawn_per_file = 3;
 inline constexpr std::int64_t max_drawn_per_page = 60;
-// Failing test cases past those listed with their first finding in one line,
-// per run file; the rest are counted.
-inline constexpr std::int64_t max_listed_per_file = 20;
+// Test cases with findings past those drawn listed with the first lines of
+// their text, per run file; the rest are counted.
+inline constexpr std::int64_t max_listed_per_file = 10;
+inline constexpr std::int64_t max_listed_lines = 6;
 // Test cases with a cell of their own in the summary table; past them one
 // cell counts those that failed.
 inline constexpr std::int32_t max_table_columns = 100;
