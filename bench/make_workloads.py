@@ -5,7 +5,9 @@ Each folder holds replacement_input.txt and replacement_output.txt. Where the
 run file is the expected listing, it is cut out of what the given runcheck
 binary prints with no run file, so it matches the program byte for byte.
 
-    make_workloads.py RUNCHECK_BINARY OUT_DIR
+    make_workloads.py RUNCHECK_BINARY OUT_DIR [H]
+
+With H, only workload H (a class for the HTML page) is written.
 
 The keys come from a fixed seed: the files are the same on every run.
 """
@@ -69,10 +71,13 @@ def make(binary, out_dir, name, cases, run_file=None, listing=None):
 
 
 def main():
-    if len(sys.argv) != 3:
+    if len(sys.argv) not in (3, 4) or sys.argv[3:] not in ([], ["H"]):
         sys.exit(__doc__)
     binary = os.path.abspath(sys.argv[1])
     out_dir = sys.argv[2]
+    if sys.argv[3:] == ["H"]:
+        html_class(binary, out_dir)
+        return
     rng = random.Random(20240601)
 
     # A: 10,000 test cases of 300 random keys 0..32767, about 30 runs each.
@@ -200,6 +205,42 @@ def main():
         folder = os.path.join(out_dir, "L_class_3000_failing", "s%04d" % s)
         os.makedirs(folder, exist_ok=True)
         write(os.path.join(folder, "run.txt"), slipped)
+
+    html_class(binary, out_dir)
+
+
+def html_class(binary, out_dir):
+    """H: a class of 300 students for runcheck-explain --format html, each run
+    file the listing of 100 test cases of 30 random keys 0..999 (h000/run.txt
+    ... h299/run.txt): a third passing, a third with two keys swapped in one
+    test case, a third with every run written backwards (every test case
+    failing, every run wrong: the most for the page to show). A seed of its
+    own, so the other workloads stay as they were."""
+    rng = random.Random(19)
+    cases = [[rng.randint(0, 999) for _ in range(30)] for _ in range(100)]
+    listing = make(binary, out_dir, "H_class_300", cases)
+    blocks, lines, i = [], listing.split(b"\n"), 0
+    while i + 1 < len(lines):
+        count = int(lines[i])
+        blocks.append(lines[i:i + 1 + count])
+        i += 1 + count
+
+    def swapped(block):
+        first = block[1].split(b" ")
+        if len(first) > 2:
+            first[1], first[2] = first[2], first[1]
+        return [block[0], b" ".join(first)] + block[2:]
+
+    def backwards(block):
+        return [block[0]] + [b" ".join(reversed(line.split(b" "))) for line in block[1:]]
+
+    for s in range(300):
+        folder = os.path.join(out_dir, "H_class_300", "h%03d" % s)
+        os.makedirs(folder, exist_ok=True)
+        kind = s % 3
+        out = [backwards(b) if kind == 2 else swapped(b) if kind == 1 and t == s % 100 else b
+               for t, b in enumerate(blocks)]
+        write(os.path.join(folder, "run.txt"), b"\n".join(l for b in out for l in b) + b"\n")
 
 
 if __name__ == "__main__":

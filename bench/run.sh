@@ -7,8 +7,9 @@
 # time as a fraction of the reference's; then runcheck-explain --coverage on
 # each workload's test-case file beside runcheck's time, and runcheck-explain
 # checking run files (every test case passing, every one failing, a class of
-# 3,000 files) beside it too. Then the listing micro-benchmark, when Google
-# Benchmark is installed.
+# 3,000 files) beside it too, and a class of 300 as one HTML page beside the
+# same as JSON. Then the listing micro-benchmark, when Google Benchmark is
+# installed.
 #
 #   bench/run.sh [RUNS] [--callgrind]
 #
@@ -147,6 +148,24 @@ if [ -x "$explain" ]; then
       printf '| %-24s | %-22s | %8s | %8s | %9s | %8s | %6s |\n' "$name" "$command" "$wall" "$rss" \
         "$faults" "$rc_wall" "$ratio"
     done
+  done
+fi
+
+# H: a class of 300 run files of 100 test cases as one HTML page, beside
+# the same class as JSON Lines: time, peak memory and the output's size (the
+# target: a page under 5 MB).
+if [ -x "$explain" ] && [ -d "$workloads/H_class_300" ]; then
+  echo
+  echo "runcheck-explain on a class of 300 run files (H_class_300): $explain"
+  echo
+  printf '| %-16s | %8s | %8s | %9s | %12s |\n' format "wall s" "peak MiB" faults "output bytes"
+  echo '|------------------|---------:|---------:|----------:|-------------:|'
+  dir="$workloads/H_class_300"
+  mapfile -t class < <(cd "$dir" && printf '%s\n' h*/run.txt)
+  for format in json html; do
+    read -r wall rss faults <<<"$(measure "$dir" "$explain" --format "$format" replacement_input.txt "${class[@]}")"
+    size="$(cd "$dir" && { "$explain" --format "$format" replacement_input.txt "${class[@]}" </dev/null || true; } | wc -c)"
+    printf '| %-16s | %8s | %8s | %9s | %12s |\n' "--format $format" "$wall" "$rss" "$faults" "$size"
   done
 fi
 
