@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "explain/encoding.h"
+#include "explain/grading.h"
 #include "explain/text_printer.h"
 
 namespace runcheck::explain {
@@ -429,7 +430,10 @@ void html_printer::test_case(const file_summary& summary, const test_case_report
 
   // What the page shows of it: drawn in full, listed with its lines, or
   // counted.
-  const bool drawable = !report.passed && !report.expected_runs.keys.empty();
+  // Drawn: the chart where the report holds the runs (not for a student,
+  // who does not see the expected runs), the buffer where it has it.
+  const bool charted = !report.expected_runs.keys.empty();
+  const bool drawable = !report.passed && (charted || report.why);
   const bool drawn = drawable && file_drawn_ < max_drawn_per_file && drawn_ < max_drawn_per_page;
   const bool listed = noted && !drawn && listed_ < max_listed_per_file;
   if (noted && !drawn && !listed) ++not_shown_;
@@ -470,11 +474,14 @@ void html_printer::test_case(const file_summary& summary, const test_case_report
     scratch_.clear();
     scratch_.put("Test case ").put_int(number).put(": the expected runs, key against position");
     out_.put(R"(<div class="figure">)");
-    put_chart(out_, report, scratch_.text());
+    if (charted) put_chart(out_, report, scratch_.text());
     if (report.why) put_buffer(out_, *report.why);
-    out_.put("</div>\n<p class=\"legend\">Each run has its colour and mark shape; a cross marks a");
-    out_.put(" key read where it differs from the expected key; the ring marks the first wrong");
-    out_.put(" key.</p>\n");
+    out_.put("</div>\n");
+    if (charted) {
+      out_.put("<p class=\"legend\">Each run has its colour and mark shape; a cross marks a");
+      out_.put(" key read where it differs from the expected key; the ring marks the first");
+      out_.put(" wrong key.</p>\n");
+    }
   } else {
     ++listed_;
   }
@@ -502,7 +509,7 @@ void html_printer::test_case(const file_summary& summary, const test_case_report
     out_.put(" more lines, which runcheck-explain without --format html prints\n");
   }
   out_.put("</pre>\n");
-  if (drawn) put_runs_table(out_, report);
+  if (drawn && charted) put_runs_table(out_, report);
   out_.put("</article>\n");
 }
 
@@ -543,9 +550,15 @@ void html_printer::file_ended(const file_summary& summary) {
   put_html(table_, summary.run_file);
   table_.put(R"(</a></th><td class=")").put(verdict_class).put(R"(">)");
   if (summary.stopped) {
-    table_.put("STOPPED</td><td></td><td></td><td></td><td></td>");
+    // As a class list says it: a student without a run file is missing.
+    const submission_verdict verdict = verdict_of(summary);
+    std::string_view why = "the check could not run";
+    if (verdict == submission_verdict::missing) why = "no run file";
+    if (verdict == submission_verdict::unreadable) why = "the run file cannot be read";
+    for (const char c : name_of(verdict)) table_.put(static_cast<char>(c - 'a' + 'A'));
+    table_.put("</td><td></td><td></td><td></td><td></td>");
     table_.put(R"(<td class="m" colspan=")").put_int(std::max<std::int32_t>(columns_, 1));
-    table_.put("\">the check could not run</td></tr>\n");
+    table_.put(R"(">)").put(why).put("</td></tr>\n");
     return;
   }
   table_.put(summary.status() == 0 ? "PASS" : "FAIL").put("</td><td>").put_int(summary.passed);
