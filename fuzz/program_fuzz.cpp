@@ -14,7 +14,10 @@
 // files, writes one JSON document that RapidJSON's reader accepts, with
 // runcheck's verdict for the file and for every test case, counts that add
 // up, a finding for every failing test case, and the exit status that
-// runcheck's output calls for (0 pass, 1 fail, 2 no check). No other test
+// runcheck's output calls for (0 pass, 1 fail, 2 no check); and
+// runcheck-explain --format html, with the same exit status, writes a whole
+// page of valid UTF-8 in which no byte of the files reads as markup (no
+// script or img element, which the page itself never writes). No other test
 // checks that agreement: the replay runs it on seeds made from every
 // end-to-end case (fuzz/CMakeLists.txt).
 //
@@ -29,6 +32,7 @@
 #include <string>
 
 #include "driver/program.h"
+#include "explain/encoding.h"
 #include "explain/explain.h"
 #include "fuzz/fuzz_support.h"
 #include "platform/output.h"
@@ -84,6 +88,18 @@ void check_json(const std::string& text, int status, const std::string& verdicts
   FUZZ_CHECK(status == 2 || document["total"].GetInt64() == cases.Size());
 }
 
+void check_html(std::string_view page) {
+  FUZZ_CHECK(page.starts_with("<!DOCTYPE html>\n") && page.ends_with("</html>\n"));
+  FUZZ_CHECK(page.find("<script") == page.npos && page.find("<img") == page.npos);
+  for (std::size_t i = 0; i < page.size();) {
+    const std::size_t n = static_cast<unsigned char>(page[i]) < 0x80
+                              ? 1
+                              : runcheck::explain::utf8_sequence(page.substr(i));
+    FUZZ_CHECK(n > 0);
+    i += n;
+  }
+}
+
 std::string run(const char* run_file) {
   runcheck::output out;
   runcheck::run_program({"replacement_input.txt", run_file}, out);
@@ -111,6 +127,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const int status = checked ? (passed ? 0 : 1) : 2;
   FUZZ_CHECK(runcheck::explain::run(args, json, err) == status);
   check_json(json.text(), status, verdicts(text, "\n....PASSED\n", "\n....FAILED\n"));
+  runcheck::output page;
+  const std::string_view html_args[] = {"--format", "html", "replacement_input.txt",
+                                        "replacement_output.txt"};
+  FUZZ_CHECK(runcheck::explain::run(html_args, page, err) == status);
+  check_html(page.text());
   // The listing: from the line after "Output File should be..", up to the line of '<'.
   const std::size_t begin = text.find("be..\n") + 5;
   const std::string listing = text.substr(begin, text.find('<', begin) - begin);
