@@ -428,10 +428,9 @@ void html_printer::test_case(const file_summary& summary, const test_case_report
   if (!report.passed && report.test_case >= max_table_columns) ++past_columns_failed_;
   if (!report.warnings.empty()) ++warned_;
 
-  // What the page shows of it: drawn in full, listed with its lines, or
-  // counted.
-  // Drawn: the chart where the report holds the runs (not for a student,
-  // who does not see the expected runs), the buffer where it has it.
+  // What the page shows of it: drawn in full, listed with its first lines,
+  // or counted. Drawn: the chart where the report holds the runs (not for a
+  // student, who does not see the expected runs), the buffer where it has it.
   const bool charted = !report.expected_runs.keys.empty();
   const bool drawable = !report.passed && (charted || report.why);
   const bool drawn = drawable && file_drawn_ < max_drawn_per_file && drawn_ < max_drawn_per_page;
