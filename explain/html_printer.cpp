@@ -47,6 +47,12 @@ constexpr std::string_view style =
     "table.runs td{text-align:left;font-family:monospace;white-space:pre-wrap;word-break:break-all}"
     "mark{background:#f9d6d6;outline:1px solid #9b1c1c}";
 
+// Marks of the summary table, as UTF-8 bytes whatever the compiler's
+// execution character set: a check mark, a cross, a degree sign.
+constexpr std::string_view check_mark = "\xE2\x9C\x93";
+constexpr std::string_view cross = "\xE2\x9C\x97";
+constexpr std::string_view degree = "\xC2\xB0";
+
 constexpr std::string_view policy =
     "default-src 'none'; style-src 'sha256-paJAcSZWrU8Fk7TBdrDH2hXnAifOzP1xZykuYpN+AwA='; base-uri "
     "'none'; form-action 'none'";
@@ -448,7 +454,7 @@ void html_printer::test_case(const file_summary& summary, const test_case_report
     } else {
       cells_.put("<td>");
     }
-    const std::string_view mark = report.passed ? "\u2713" : (report.out_of_step ? "~" : "\u2717");
+    const std::string_view mark = report.passed ? check_mark : (report.out_of_step ? "~" : cross);
     if (drawn || listed) {
       cells_.put("<a href=#");
       put_id(cells_, files_, number);
@@ -579,8 +585,9 @@ void html_printer::finish(const std::string& test_case_file) {
   out_.put("<th>independently</th><th>warned</th>");
   for (std::int32_t t = 1; t <= columns_; ++t) out_.put("<th>").put_int(t).put("</th>");
   out_.put("</tr>\n").put(table_.text()).put("</table>\n");
-  out_.put("<p>Test cases: \u2713 passed, \u2717 failed, ~ failed read out of step; a link ");
-  out_.put("leads to its findings; \u00b0 it passes under the independent score. Passed and ");
+  out_.put("<p>Test cases: ").put(check_mark).put(" passed, ").put(cross);
+  out_.put(" failed, ~ failed read out of step; a link leads to its findings; ").put(degree);
+  out_.put(" it passes under the independent score. Passed and ");
   out_.put("of are runcheck's counts; independently, the test cases that pass where the file ");
   out_.put("is read back into step after a slip (the independent score).</p></section>\n");
   out_.put("</main>\n</body>\n</html>\n");
