@@ -27,7 +27,7 @@ void put_escaped(output& out, std::string_view text);
 // `text` itself where it is valid, `replaced` holding the result otherwise.
 std::string_view valid_utf8(std::string_view text, std::string& replaced);
 
-// `text` as valid UTF-8 in XML 1.0 character data or a quoted attribute:
+// `text` as valid UTF-8 in XML 1.0 or HTML character data or a quoted attribute:
 // & < > " ' as entities, control bytes but tab, CR and LF (which XML does not
 // allow) and invalid UTF-8 as U+FFFD.
 void put_xml_escaped(output& out, std::string_view text);

@@ -58,32 +58,8 @@ constexpr std::string_view policy =
     "'none'; form-action 'none'";
 
 // Bytes from the files, or words that hold them, as HTML text or an
-// attribute's value: valid UTF-8 first, then the five characters that
-// could end either escaped.
-void put_html(output& out, std::string_view text) {
-  std::string replaced;
-  for (const char c : valid_utf8(text, replaced)) {
-    switch (c) {
-      case '&':
-        out.put("&amp;");
-        break;
-      case '<':
-        out.put("&lt;");
-        break;
-      case '>':
-        out.put("&gt;");
-        break;
-      case '"':
-        out.put("&quot;");
-        break;
-      case '\'':
-        out.put("&#39;");
-        break;
-      default:
-        out.put(c);
-    }
-  }
-}
+// attribute's value: escaped as for XML, which HTML reads alike.
+void put_html(output& out, std::string_view text) { put_xml_escaped(out, text); }
 
 // A coordinate with one decimal.
 void put_number(output& out, double value) {
