@@ -10,9 +10,9 @@ set(runcheck_source_dirs ${RUNCHECK_SOURCE_DIRS} tests fuzz)
 set(runcheck_sources)
 set(runcheck_units)
 foreach(dir ${runcheck_source_dirs})
-  file(GLOB found CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${dir}/*.h ${PROJECT_SOURCE_DIR}/${dir}/*.cpp)
+  file(GLOB_RECURSE found CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${dir}/*.h ${PROJECT_SOURCE_DIR}/${dir}/*.cpp)
   list(APPEND runcheck_sources ${found})
-  file(GLOB found CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${dir}/*.cpp)
+  file(GLOB_RECURSE found CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${dir}/*.cpp)
   list(APPEND runcheck_units ${found})
 endforeach()
 # Only the implementation for the system at hand is in the compile commands.
@@ -35,7 +35,7 @@ list(TRANSFORM tidy_patterns APPEND "$")
 add_test(NAME static.clang_tidy
   COMMAND ${RUNCHECK_RUN_CLANG_TIDY} -clang-tidy-binary ${RUNCHECK_CLANG_TIDY}
     -p ${PROJECT_BINARY_DIR} -quiet
-    "-header-filter=/(${header_dirs})/[^/]*\\.h$"
+    "-header-filter=/(${header_dirs})/([^/]*/)?[^/]*\\.h$"
     -extra-arg=-Wno-unknown-warning-option ${tidy_patterns}
   WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
 

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "explain/explain.h"
+#include "explain/cli/explain.h"
 #include "platform/platform.h"
 
 int main(int argc, char** argv) {

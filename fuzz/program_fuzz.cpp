@@ -32,8 +32,8 @@
 #include <string>
 
 #include "driver/program.h"
-#include "explain/encoding.h"
-#include "explain/explain.h"
+#include "explain/cli/explain.h"
+#include "explain/report/encoding.h"
 #include "fuzz/fuzz_support.h"
 #include "platform/output.h"
 

@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <span>
 
-#include "generation/limits.h"
+#include "runs/limits.h"
 
 namespace runcheck {
 

@@ -18,8 +18,8 @@
 #include <span>
 #include <vector>
 
-#include "generation/limits.h"
 #include "generation/record_buffer.h"
+#include "runs/limits.h"
 
 namespace runcheck {
 

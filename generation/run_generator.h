@@ -15,7 +15,7 @@
 #include <cstdint>
 #include <span>
 
-#include "generation/limits.h"
+#include "runs/limits.h"
 #include "runs/run_table.h"
 
 namespace runcheck {

@@ -13,7 +13,7 @@
 #include <type_traits>
 #include <utility>
 
-#include "generation/limits.h"
+#include "runs/limits.h"
 
 namespace runcheck {
 

@@ -2,7 +2,7 @@
 // exactly when its whole runs differ from the right ones, though it is
 // played only up to its first difference and not at all where it cannot
 // differ; and --make-tests' file covers everything whatever the seed.
-#include "explain/coverage.h"
+#include "explain/authoring/coverage.h"
 
 #include <gtest/gtest.h>
 
@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "explain/make_tests.h"
-#include "explain/variants.h"
+#include "explain/authoring/make_tests.h"
+#include "explain/diagnosis/variants.h"
 #include "generation/run_generator.h"
 #include "input/text_reader.h"
 

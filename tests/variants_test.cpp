@@ -1,7 +1,7 @@
 // The faulty programs that runcheck-explain recognises: each writes other
 // runs than the right program on some test case, and the ones that are not
 // replacement selection write what their description says.
-#include "explain/variants.h"
+#include "explain/diagnosis/variants.h"
 
 #include <gtest/gtest.h>
 

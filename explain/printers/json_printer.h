@@ -1,0 +1,30 @@
+// The JSON printer, for graders: one JSON document per run file, each on a
+// line of its own (JSON Lines), written with RapidJSON's writer. The schema
+// and each field's numbering are in docs/runcheck-explain.1.
+#pragma once
+
+#include <memory>
+
+#include "explain/report/report.h"
+#include "platform/output.h"
+
+namespace runcheck::explain {
+
+class json_printer final : public report_printer {
+ public:
+  explicit json_printer(output& out);
+  ~json_printer();
+  json_printer(const json_printer&) = delete;
+  json_printer& operator=(const json_printer&) = delete;
+
+  void file_begun(const file_summary& summary) override;
+  void test_case(const file_summary& summary, const test_case_report& report) override;
+  void file_ended(const file_summary& summary) override;
+
+ private:
+  struct document;  // the writer of the document being written
+  output& out_;
+  std::unique_ptr<document> document_;
+};
+
+}  // namespace runcheck::explain

@@ -1,0 +1,147 @@
+#include "explain/printers/message.h"
+
+#include <cmath>
+
+#include "explain/report/audience.h"
+#include "explain/report/encoding.h"
+
+namespace runcheck::explain {
+
+submission_verdict verdict_of(const file_summary& summary) {
+  if (summary.stopped) {
+    if (summary.stopped->file != summary.run_file || summary.run_file == summary.test_case_file)
+      return submission_verdict::stopped;
+    return summary.stopped->failure == platform::open_failure::no_such_file
+               ? submission_verdict::missing
+               : submission_verdict::unreadable;
+  }
+  return summary.status() == 0 ? submission_verdict::passed : submission_verdict::failed;
+}
+
+std::string_view name_of(submission_verdict verdict) {
+  switch (verdict) {
+    case submission_verdict::passed:
+      return "passed";
+    case submission_verdict::failed:
+      return "failed";
+    case submission_verdict::missing:
+      return "missing";
+    case submission_verdict::unreadable:
+      return "unreadable";
+    case submission_verdict::stopped:
+      return "stopped";
+  }
+  return {};
+}
+
+double independent_fraction(const file_summary& summary) {
+  if (summary.stopped) return 0;
+  if (summary.total == 0) return summary.status() == 0 ? 1 : 0;
+  return static_cast<double>(summary.passed_independently) / summary.total;
+}
+
+std::string fraction_text(double fraction) {
+  // Four decimals, rounded down so that a file short of full marks never
+  // reads as 1; trailing zeros dropped.
+  const auto ten_thousandths = static_cast<std::int64_t>(std::floor(fraction * 10000 + 1e-9));
+  std::string text = std::to_string(ten_thousandths / 10000);
+  std::int64_t rest = ten_thousandths % 10000;
+  if (rest == 0) return text;
+  std::string decimals = std::to_string(rest + 10000).substr(1);
+  while (decimals.back() == '0') decimals.pop_back();
+  return text + "." + decimals;
+}
+
+int exit_status(format f, int status) {
+  switch (f) {
+    case format::gradescope:
+    case format::prairielearn:
+    case format::cms:
+      // A failing student is not a failing grader.
+      return 0;
+    case format::kattis:
+      return status == 0 ? 42 : status == 1 ? 43 : 2;
+    case format::testlib:
+      return status == 0 ? 0 : status == 1 ? 1 : 3;
+    case format::text:
+    case format::json:
+    case format::csv:
+    case format::junit:
+    case format::html:
+      break;
+  }
+  return status;
+}
+
+void message::file_begun(const file_summary& summary) {
+  printer_.file_begun(summary);
+  take();
+}
+
+void message::test_case(const file_summary& summary, const test_case_report& report) {
+  if (cut_) return;
+  printer_.test_case(summary, for_audience(report, who_));
+  take();
+}
+
+void message::file_ended(const file_summary& summary) {
+  if (!cut_) printer_.file_ended(summary);
+  printer_.print_summaries();
+  take();
+  // File names are printed as given: made valid UTF-8 here.
+  std::string replaced;
+  if (const std::string_view valid = valid_utf8(kept_, replaced); valid.data() != kept_.data())
+    kept_ = std::string(valid);
+}
+
+void message::take() {
+  const std::string& written = written_.text();
+  if (!cut_) {
+    constexpr std::string_view note = "\n[cut here: the message is longer than its system takes]\n";
+    if (kept_.size() + written.size() <= cap_) {
+      kept_ += written;
+    } else {
+      const std::size_t room =
+          cap_ > kept_.size() + note.size() ? cap_ - kept_.size() - note.size() : 0;
+      kept_ += utf8_prefix(written, room);
+      kept_ += note;
+      cut_ = true;
+    }
+  }
+  written_.clear();
+}
+
+std::string test_case_text(const file_summary& summary, const test_case_report& report,
+                           audience who) {
+  output written;
+  text_printer printer(written);
+  printer.test_case(summary, for_audience(report, who));
+  // The block is held back until the file ends; the rest of file_ended
+  // (the notes on the whole file) is not this test case's.
+  file_summary quiet = summary;
+  quiet.variant.reset();
+  quiet.unexplained = 0;
+  printer.file_ended(quiet);
+  return written.text();
+}
+
+std::string one_line(std::string_view text, std::size_t cap) {
+  std::string line;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\n') {
+      line.push_back(text[i]);
+      continue;
+    }
+    while (i + 1 < text.size() && text[i + 1] == ' ') ++i;
+    if (i + 1 < text.size()) line += " / ";
+  }
+  std::string replaced;
+  if (const std::string_view valid = valid_utf8(line, replaced); valid.data() != line.data())
+    line = std::string(valid);
+  constexpr std::string_view note = " [cut here: the message is longer than its system takes]";
+  if (line.size() <= cap) return line;
+  std::string cut(utf8_prefix(line, cap > note.size() ? cap - note.size() : 0));
+  return cut + std::string(note);
+}
+
+}  // namespace runcheck::explain

@@ -1,0 +1,31 @@
+// Who reads a report, and what each may see of it. A student sees which test
+// case fails, the line and position in their own file, the explanation of the
+// first wrong key and the faulty program recognised, but never the expected
+// listing: a student shown the expected runs copies them into the run file.
+// An instructor sees everything. Any printer can filter a report with these.
+#pragma once
+
+#include "explain/cli/options.h"
+#include "explain/report/report.h"
+
+namespace runcheck::explain {
+
+// `report` as `who` may see it: for a student, each wrong run's expected
+// keys are left out (run_finding::expected_run_hidden).
+test_case_report for_audience(const test_case_report& report, audience who);
+
+// Hands each report to `printer` as `who` may see it.
+class audience_printer final : public report_printer {
+ public:
+  audience_printer(report_printer& printer, audience who) : printer_(printer), who_(who) {}
+
+  void file_begun(const file_summary& summary) override { printer_.file_begun(summary); }
+  void test_case(const file_summary& summary, const test_case_report& report) override;
+  void file_ended(const file_summary& summary) override { printer_.file_ended(summary); }
+
+ private:
+  report_printer& printer_;
+  audience who_;
+};
+
+}  // namespace runcheck::explain

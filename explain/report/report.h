@@ -1,0 +1,266 @@
+// What runcheck-explain finds in one run file, as values, and the interface
+// through which every printer receives them.
+//
+// The diagnosis (diagnosis.h) hands a printer one run file at a time:
+// file_begun with what is known before checking (the files, the number of
+// test cases, the file's hints and warnings, or why the check could not
+// run), then every test case's report in file order as soon as it is
+// checked, then file_ended with the summary complete: the verdict, the
+// counts, and the faulty program that explains every failing test case, if
+// one does. A printer formats what it is given and finds out nothing by
+// itself.
+//
+// Numbering: test cases, runs and positions are indices from 0, as in the
+// checker's reports (a person reads "test case 1" for index 0, "run 1 (the
+// second run)" for run 1, "the fourth key" for position 3); line numbers
+// count from 1, as editors show them, with 0 for a read that met the end of
+// the file; steps of the generator count from 1.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/platform.h"
+#include "runs/limits.h"
+
+namespace runcheck::explain {
+
+// Caps on what one test case's report keeps; what goes past a cap is
+// counted, never dropped without a word.
+inline constexpr std::size_t max_kept_runs = 20;      // wrong runs
+inline constexpr std::size_t max_kept_warnings = 20;  // warnings
+
+// Failing test cases of a run file that are explained (why the expected key
+// comes next) and compared with every faulty program. Past them a report
+// holds the findings alone, and the summary counts the test cases so left;
+// the faulty program said to explain every failing test case is still
+// checked against each. A person reads the first few; a file of a million
+// failing test cases is reported within three times runcheck's time.
+inline constexpr std::int64_t max_explained_test_cases = 1000;
+
+// What often goes wrong, named where it shows.
+struct hint {
+  enum class kind {
+    file_ends_early,   // the read met the end of the run file
+    text_for_count,    // text, not a number, stands where a count is due
+    count_not_alone,   // a count line holds more than one number
+    tabs,              // the line holds tabs, and only spaces separate keys
+    commas,            // the line holds commas
+    other_bytes,       // the line holds bytes that are not printable ASCII
+    cr_line_ends,      // the line holds carriage returns without line feeds
+    blank_run_line,    // a blank line where a run with keys is due: it reads as the number 0
+    long_line,         // 1999 characters or more: the check reads it in pieces
+    runs_on_one_line,  // the line at `line` holds `runs` expected runs, from run `run` on
+    run_split,         // the line at `line` and the next hold run `run` between them
+  };
+  kind what = kind::file_ends_early;
+  std::int64_t line = 0;  // runs_on_one_line, run_split: the line concerned
+  std::int64_t run = 0;   // runs_on_one_line, run_split: the first run concerned
+  std::int64_t runs = 0;  // runs_on_one_line: how many runs the line holds
+};
+
+// What a whole file looks like, said once per file.
+enum class file_hint {
+  utf16,                // a byte order mark of UTF-16, or NUL bytes between characters
+  cr_line_ends,         // lines end with a carriage return alone
+  empty,                // the file holds nothing but white space
+  looks_like_run_file,  // a test-case file whose second line holds several numbers
+  same_file,            // one file given as both the test-case file and the run file
+};
+
+// Where a finding stands in the run file.
+struct place {
+  std::int64_t line = 0;  // from 1; 0 when the read met the end of the file
+  // The line from where the read began up to its line feed (a carriage
+  // return before it dropped), at most the 1999 bytes a key-line read takes.
+  std::string text;
+  bool ends_file = false;  // the file ends within the line, without a line feed
+};
+
+struct count_finding {
+  std::int32_t expected = 0;
+  std::int32_t found = 0;
+  place at;
+  std::vector<hint> hints;  // in the order a person should read them
+};
+
+struct run_finding {
+  std::int64_t run = 0;
+  std::int64_t position = 0;  // the first position that differs
+  std::int32_t expected = 0;
+  std::optional<std::int32_t> found;       // none when the line ended before it
+  std::vector<std::int32_t> expected_run;  // every key of the expected run
+  bool expected_run_hidden = false;        // left out for a student (audience.h)
+  place at;                                // `at.text` is the line as read
+  std::vector<hint> hints;
+};
+
+// Why the expected key comes next: the generator's state at the pass that
+// decides it, for the first wrong run of a test case read in step.
+struct explanation {
+  struct slot {
+    enum class state { candidate, frozen, empty };
+    std::int32_t key = 0;  // meaningless when empty
+    state what = state::candidate;
+  };
+  // The rule that decides.
+  enum class rule {
+    smallest_not_frozen,  // `expected` is the smallest key not frozen: it comes next
+    run_goes_on,          // the line ended, but `expected` is not frozen: the run goes on
+    run_ends,  // every key left is frozen: the run ends, they melt, `expected` begins the next
+  };
+  // Where the key found is, at that pass.
+  enum class place {
+    none,          // no key was found: the line ended
+    frozen,        // in the buffer, frozen: it is smaller than the last key written
+    in_buffer,     // in the buffer, not frozen, and larger than `expected`
+    never_chosen,  // in the buffer, but 32768 or more: never chosen
+    to_be_read,    // not read into the buffer yet
+    written,       // already written, to run `found_run`
+    not_a_key,     // not one of the test case's keys
+  };
+  std::int64_t run = 0;       // the wrong run
+  std::int64_t position = 0;  // the position explained
+  int step = 0;               // the pass that decides; `slots` are the buffer before it
+  std::vector<slot> slots;
+  std::optional<std::int32_t> last_key;  // the last key written to the run; none at its start
+  rule why = rule::smallest_not_frozen;
+  std::int32_t expected = 0;
+  std::optional<std::int32_t> found;
+  place found_at = place::none;
+  std::int64_t found_run = 0;  // written: the run it went to
+};
+
+// A faulty program whose runs these are (variants.h).
+struct variant_match {
+  std::string_view name;         // an identifier: "buffer_4"
+  std::string_view description;  // a noun phrase: "a program with a buffer of 4 records"
+};
+
+struct warning {
+  enum class kind {
+    numbers_after_run,          // the run line at `line` holds numbers after run `run`'s last key
+    keys_out_of_range,          // the test case has keys outside -1..32767
+    budget_spent,               // its generation stopped at the 500th pass, keys left
+    text_after_run_file,        // the run file holds text at `line`, after the last test case
+    text_after_test_case_file,  // the test-case file holds text at `line`, after the last one
+    no_test_cases,              // the test-case file holds no test case (file-wide)
+  };
+  kind what = kind::numbers_after_run;
+  std::int64_t line = 0;
+  std::int64_t run = 0;
+};
+
+// The test case after which the file is read out of step: the next test
+// case's count was read from a line that holds more than that one number,
+// or none, and not as the lines of a file holding the expected listing
+// would have put it there.
+struct shift {
+  enum class cause {
+    count_too_large,      // more run lines read than it has runs: from `line` on, lines past them
+    count_too_small,      // fewer run lines read than it has runs
+    empty_first_run,      // its count read skipped its empty run lines, after `line`
+    line_in_pieces,       // the run line at `line` was read in pieces
+    lines_taken_as_runs,  // its lines were not its runs as its author meant (a blank line, ...)
+  };
+  cause why = cause::count_too_large;
+  std::int64_t line = 0;
+  // The line from which the next test case's count was read; 0 at the end
+  // of the file.
+  std::int64_t next_count_line = 0;
+};
+
+// A test case's runs laid end to end: keys[ends[r - 1]] up to keys[ends[r]]
+// are run r's (ends[-1] taken as 0).
+struct laid_runs {
+  std::vector<std::int32_t> keys;
+  std::vector<std::size_t> ends;
+};
+
+struct test_case_report {
+  std::int32_t test_case = 0;
+  // runcheck's verdict, under --strict also failed by a warning.
+  bool passed = false;
+  bool failed_by_warning = false;        // runcheck passes it; --strict fails it for its warnings
+  bool out_of_step = false;              // its count was not read from its own count line
+  std::optional<count_finding> count;    // when the count is wrong
+  std::vector<run_finding> runs;         // the first max_kept_runs wrong runs
+  std::int64_t more_runs = 0;            // wrong runs past those
+  std::optional<explanation> why;        // the first wrong run's, when read in step
+  std::optional<variant_match> variant;  // the faulty program whose runs these are
+  // The runs held too many lines or numbers to compare with the faulty
+  // programs' (a run file that announces a huge count, for example).
+  bool variants_not_compared = false;
+  std::vector<warning> warnings;  // the first max_kept_warnings
+  std::int64_t more_warnings = 0;
+  std::optional<shift> shifted;  // this test case put the file out of step
+  // Under the independent score's rule (independent_score.h), beside
+  // runcheck's verdict and never changing it.
+  bool passed_independently = false;
+  // Only when asked for (diagnosis_options::keep_runs), and only for a
+  // failing test case that is explained (read in step, among the first
+  // max_explained_test_cases): its expected runs, and its run lines as the
+  // check read them, one run a line, at most as many as it has runs and
+  // each cut at max_run_keys numbers (limits.h); fewer where the test case
+  // read fewer run lines.
+  laid_runs expected_runs;
+  laid_runs read_runs;
+  // The run lines could not all be kept (too many, or too many numbers):
+  // `read_runs` is empty.
+  bool read_runs_lost = false;
+};
+
+// Why a run file could not be checked.
+struct stop_report {
+  std::string message;    // runcheck's message, or what kept a file from opening
+  std::string file;       // the file it concerns
+  std::int64_t line = 0;  // from 1; 0 where no line applies
+  platform::open_failure failure = platform::open_failure::none;  // a file that did not open
+  std::vector<file_hint> hints;
+};
+
+struct file_summary {
+  std::string test_case_file;
+  std::string run_file;
+  std::optional<stop_report> stopped;
+  std::int32_t passed = 0;        // complete at file_ended; counts up before
+  std::int32_t total = 0;         // test cases in the test-case file
+  bool strict = false;            // warnings fail their test case (and a file-wide one, the file)
+  std::vector<file_hint> hints;   // the run file's, said once
+  std::vector<warning> warnings;  // file-wide
+  // file_ended only: the faulty program that explains every failing test case.
+  std::optional<variant_match> variant;
+  // file_ended only: failing test cases past max_explained_test_cases, neither
+  // explained nor compared with the faulty programs one by one.
+  std::int64_t unexplained = 0;
+  // Test cases that pass under the independent score's rule
+  // (independent_score.h); counts up as `passed` does.
+  std::int32_t passed_independently = 0;
+
+  // The exit status it calls for, at file_ended: 0 every test case passed,
+  // 1 one failed, 2 the check could not run.
+  int status() const {
+    if (stopped) return 2;
+    if (strict && !warnings.empty()) return 1;
+    return passed == total ? 0 : 1;
+  }
+};
+
+class report_printer {
+ public:
+  virtual void file_begun(const file_summary& summary) = 0;
+  virtual void test_case(const file_summary& summary, const test_case_report& report) = 0;
+  virtual void file_ended(const file_summary& summary) = 0;
+
+ protected:
+  report_printer() = default;
+  report_printer(const report_printer&) = default;
+  report_printer& operator=(const report_printer&) = default;
+  ~report_printer() = default;
+};
+
+}  // namespace runcheck::explain
