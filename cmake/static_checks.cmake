@@ -47,5 +47,10 @@ add_test(NAME static.cppcheck
     -i${PROJECT_BINARY_DIR}
   WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
 
-set_tests_properties(static.clang_format static.clang_tidy static.cppcheck PROPERTIES
+# The folders' arrows: every include of the project's headers goes down.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+add_test(NAME static.layers COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/tests/layers_test.py
+         ${PROJECT_SOURCE_DIR})
+
+set_tests_properties(static.clang_format static.clang_tidy static.cppcheck static.layers PROPERTIES
   LABELS static TIMEOUT 900)

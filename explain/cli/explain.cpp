@@ -15,6 +15,7 @@
 #include "explain/printers/message.h"
 #include "explain/printers/text_printer.h"
 #include "explain/report/audience.h"
+#include "explain/report/submission.h"
 #include "generation/expected_runs.h"
 #include "input/text_reader.h"
 #include "platform/platform.h"

@@ -115,6 +115,27 @@ bool format_named(std::string_view name, format& f) {
   return false;
 }
 
+int exit_status(format f, int status) {
+  switch (f) {
+    case format::gradescope:
+    case format::prairielearn:
+    case format::cms:
+      // A failing student is not a failing grader.
+      return 0;
+    case format::kattis:
+      return status == 0 ? 42 : status == 1 ? 43 : 2;
+    case format::testlib:
+      return status == 0 ? 0 : status == 1 ? 1 : 3;
+    case format::text:
+    case format::json:
+    case format::csv:
+    case format::junit:
+    case format::html:
+      break;
+  }
+  return status;
+}
+
 options parse_options(std::span<const std::string_view> args) {
   options result;
   bool help_wanted = false;

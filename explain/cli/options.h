@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "explain/report/audience.h"
+
 namespace runcheck::explain {
 
 // What the report is printed as, for whom it is printed (format.h says what
@@ -24,13 +26,14 @@ enum class format {
   html,          // a page (not built yet)
 };
 
-// Who reads the report: an instructor sees everything, a student nothing of
-// the expected listing (audience.h).
-enum class audience { instructor, student };
-
 // The format's name on the command line, and back; false when none has it.
 std::string_view format_name(format f);
 bool format_named(std::string_view name, format& f);
+
+// The exit status of `f` for `status`, the worst of the run files' (0 every
+// test case passed, 1 one failed, 2 a check could not run); the one place
+// where each format's convention lives.
+int exit_status(format f, int status);
 
 struct options {
   enum class action { check, trace, coverage, make_tests, help, version, wrong };

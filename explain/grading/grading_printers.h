@@ -10,6 +10,7 @@
 
 #include "explain/printers/message.h"
 #include "explain/report/report.h"
+#include "explain/report/submission.h"
 #include "platform/output.h"
 
 namespace runcheck::explain {

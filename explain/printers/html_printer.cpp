@@ -5,9 +5,9 @@
 #include <cstddef>
 #include <string_view>
 
-#include "explain/printers/message.h"
 #include "explain/printers/text_printer.h"
 #include "explain/report/encoding.h"
+#include "explain/report/submission.h"
 
 namespace runcheck::explain {
 

@@ -1,77 +1,9 @@
 #include "explain/printers/message.h"
 
-#include <cmath>
-
 #include "explain/report/audience.h"
 #include "explain/report/encoding.h"
 
 namespace runcheck::explain {
-
-submission_verdict verdict_of(const file_summary& summary) {
-  if (summary.stopped) {
-    if (summary.stopped->file != summary.run_file || summary.run_file == summary.test_case_file)
-      return submission_verdict::stopped;
-    return summary.stopped->failure == platform::open_failure::no_such_file
-               ? submission_verdict::missing
-               : submission_verdict::unreadable;
-  }
-  return summary.status() == 0 ? submission_verdict::passed : submission_verdict::failed;
-}
-
-std::string_view name_of(submission_verdict verdict) {
-  switch (verdict) {
-    case submission_verdict::passed:
-      return "passed";
-    case submission_verdict::failed:
-      return "failed";
-    case submission_verdict::missing:
-      return "missing";
-    case submission_verdict::unreadable:
-      return "unreadable";
-    case submission_verdict::stopped:
-      return "stopped";
-  }
-  return {};
-}
-
-double independent_fraction(const file_summary& summary) {
-  if (summary.stopped) return 0;
-  if (summary.total == 0) return summary.status() == 0 ? 1 : 0;
-  return static_cast<double>(summary.passed_independently) / summary.total;
-}
-
-std::string fraction_text(double fraction) {
-  // Four decimals, rounded down so that a file short of full marks never
-  // reads as 1; trailing zeros dropped.
-  const auto ten_thousandths = static_cast<std::int64_t>(std::floor(fraction * 10000 + 1e-9));
-  std::string text = std::to_string(ten_thousandths / 10000);
-  std::int64_t rest = ten_thousandths % 10000;
-  if (rest == 0) return text;
-  std::string decimals = std::to_string(rest + 10000).substr(1);
-  while (decimals.back() == '0') decimals.pop_back();
-  return text + "." + decimals;
-}
-
-int exit_status(format f, int status) {
-  switch (f) {
-    case format::gradescope:
-    case format::prairielearn:
-    case format::cms:
-      // A failing student is not a failing grader.
-      return 0;
-    case format::kattis:
-      return status == 0 ? 42 : status == 1 ? 43 : 2;
-    case format::testlib:
-      return status == 0 ? 0 : status == 1 ? 1 : 3;
-    case format::text:
-    case format::json:
-    case format::csv:
-    case format::junit:
-    case format::html:
-      break;
-  }
-  return status;
-}
 
 void message::file_begun(const file_summary& summary) {
   printer_.file_begun(summary);

@@ -1,7 +1,5 @@
-// What the grading formats share: a run file's verdict as a class list shows
-// it, the independent score as a fraction, each format's exit status, and
-// the messages a run file's report makes for an instructor and a student.
-// Any printer, and any table of submissions, can use these.
+// The messages a run file's report makes for an instructor and a student, as
+// the text printer words them, capped for the systems that show them.
 #pragma once
 
 #include <cstddef>
@@ -9,36 +7,12 @@
 #include <string>
 #include <string_view>
 
-#include "explain/cli/options.h"
 #include "explain/printers/text_printer.h"
+#include "explain/report/audience.h"
 #include "explain/report/report.h"
 #include "platform/output.h"
 
 namespace runcheck::explain {
-
-// A submission's verdict in a class list, from its summary at file_ended.
-enum class submission_verdict {
-  passed,      // every test case passed
-  failed,      // a test case failed
-  missing,     // the run file does not exist
-  unreadable,  // the run file exists but cannot be read (a folder, no permission, ...)
-  stopped,     // the test-case file cannot be used: no run file could be checked
-};
-submission_verdict verdict_of(const file_summary& summary);
-std::string_view name_of(submission_verdict verdict);
-
-// The independent score as a fraction from 0 to 1: test cases passed
-// independently over all; 1 for a file checked against no test case that
-// passes, 0 for a file not checked.
-double independent_fraction(const file_summary& summary);
-
-// The fraction written with at most four decimals ("0.75", "1", "0").
-std::string fraction_text(double fraction);
-
-// The exit status of `f` for `status`, the worst of the run files' (0 every
-// test case passed, 1 one failed, 2 a check could not run); the one place
-// where each format's convention lives.
-int exit_status(format f, int status);
 
 // Where a message is capped: a contest checker's message, and the results
 // files (JSON) of the autograders.

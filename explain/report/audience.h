@@ -5,10 +5,13 @@
 // An instructor sees everything. Any printer can filter a report with these.
 #pragma once
 
-#include "explain/cli/options.h"
 #include "explain/report/report.h"
 
 namespace runcheck::explain {
+
+// Who reads the report: an instructor sees everything, a student nothing of
+// the expected listing.
+enum class audience { instructor, student };
 
 // `report` as `who` may see it: for a student, each wrong run's expected
 // keys are left out (run_finding::expected_run_hidden).
