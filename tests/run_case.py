@@ -70,6 +70,9 @@
 #       expect start S     it starts with the bytes of S
 #       expect size N      it is N bytes long, a line break counted as one byte
 #       expect unchanged   the files are as they were laid out
+#       expect stderr TEXT its standard error holds TEXT, the rest of the line as written
+#       expect stderr-whole S
+#                          its whole standard error is section S
 #
 # Commands run one after the other on the same files. With --crlf every line
 # break of an expected output is compared as CR LF, as a Windows build prints.
@@ -140,11 +143,13 @@ def read_script(script, sections):
             commands[-1][words[0]] = int(words[1])
         elif re.fullmatch(r"expect status \d+", line):
             commands[-1]["status"] = int(words[2])
-        elif re.fullmatch(r"expect ((output|excerpt|start) \S+|size \d+|unchanged)", line):
+        elif re.fullmatch(r"expect ((output|excerpt|start|stderr-whole) \S+|size \d+|unchanged)", line):
             commands[-1]["checks"].append(words[1:])
+        elif re.fullmatch(r"expect stderr \S.*", line):
+            commands[-1]["checks"].append(["stderr", line[len("expect stderr "):]])
         else:
             raise CaseError(f"not a setting or a check: {line}")
-    expected = {c[1] for command in commands for c in command["checks"] if c[0] in ("output", "excerpt", "start")}
+    expected = {c[1] for command in commands for c in command["checks"] if c[0] in ("output", "excerpt", "start", "stderr-whole")}
     missing = expected - sections.keys()
     if missing:
         raise CaseError(f"no section {', '.join(sorted(missing))}")
@@ -226,7 +231,7 @@ def shown(text):
     return lines[:-1] + [lines[-1] + "\n[no line break]\n"] if lines and not lines[-1].endswith("\n") else lines
 
 
-def check(command, status, out, sections, before, folder, crlf):
+def check(command, status, out, err, sections, before, folder, crlf):
     """What the command did wrong, one failure a line."""
     eol, failures = (b"\r\n" if crlf else b"\n"), []
     if status is None:
@@ -234,6 +239,10 @@ def check(command, status, out, sections, before, folder, crlf):
     elif status != command["status"]:
         failures.append(f"exit status {status}, expected {command['status']}")
     for kind, *arg in command["checks"]:
+        if kind == "stderr":
+            if arg[0].encode() not in err:
+                failures.append(f"standard error lacks {arg[0]!r}: {err[:400]!r}")
+            continue
         want = sections.get(arg[0], b"").replace(b"\n", eol) if arg else b""
         if kind == "output" and out != want:
             import difflib
@@ -245,6 +254,10 @@ def check(command, status, out, sections, before, folder, crlf):
             failures.append(f"standard output does not start with {arg[0]}: {out[:len(want) + 20]!r}")
         elif kind == "size" and len(out) - out.count(eol) * (len(eol) - 1) != int(arg[0]):
             failures.append(f"standard output is {len(out)} bytes, expected {arg[0]} (a line break as one)")
+        elif kind == "stderr-whole" and err != want:
+            import difflib
+            diff = difflib.unified_diff(shown(want), shown(err), arg[0], "standard error")
+            failures.append(f"standard error is not {arg[0]}:\n" + "".join(list(diff)[:80]))
         elif kind == "unchanged" and snapshot(folder) != before:
             failures.append("the files were changed")
     return failures
@@ -265,7 +278,7 @@ def run_case(path, options):
     before, failed = snapshot(folder) if unchanged else None, False
     for command in commands:
         status, out, err = run(command, folder, work, options)
-        failures = check(command, status, out, sections, before, folder, options["crlf"])
+        failures = check(command, status, out, err, sections, before, folder, options["crlf"])
         print(f"$ {shlex.join(command['argv'])}: " + ("ok" if not failures else "FAILED"))
         for failure in failures:
             print("  " + failure.replace("\n", "\n  ").rstrip(" "))
