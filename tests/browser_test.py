@@ -90,7 +90,7 @@ def make_page(line, options, cases):
     words, texts = line.split("=>", 1)
     name, case, *args = shlex.split(words)
     folder = os.path.join(options["work"], name)
-    places = run_case.read_script(*run_case.parse(os.path.join(cases, case)))[0]
+    places = run_case.read_script(*run_case.parse(run_case.family(os.path.join(cases, case))[0][1]))[0]
     run_case.lay_out(places, folder)
     argv = [a for arg in args for a in (sorted(os.path.relpath(p, folder) for p in glob.glob(
         os.path.join(folder, arg))) if "*" in arg else [arg])]

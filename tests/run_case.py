@@ -54,6 +54,10 @@
 #                          section names is absent
 #     posix-only           the case is skipped (exit status 77) under an emulator
 #                          and where POSIX features are not to be had
+#     with NAME = V1 V2... a family: the case runs once per value, each time on a
+#                          fresh file set, with ${NAME} replaced by the value
+#                          everywhere in the file (several with lines: every
+#                          combination); its cases differ only in those values
 #     $ PROGRAM ARG...     runs runcheck or runcheck-explain, the arguments split as
 #                          a shell would; the lines after it set up and check it:
 #       stdin empty | closed           (default: /dev/null)
@@ -94,12 +98,32 @@ class CaseError(Exception):
     pass
 
 
-def parse(path):
-    """The case as (script lines, {section: bytes})."""
+WITH = re.compile(r"with (\w+) = (.+)")
+
+
+def family(path):
+    """The case file's members: [(label, text)], one per combination of its `with` values
+    (a single member, labelled "", for a case without them)."""
     data = open(path, "rb").read()
     if b"\r" in data:
         raise CaseError("a case file holds no CR byte: write the file with a generator")
-    lines, script, sections, name = data.decode("utf-8").split("\n"), [], {}, None
+    text = data.decode("utf-8")
+    head = text.split("\n-- ", 1)[0].split("\n")
+    members = [("", text)]
+    for line in head:
+        m = WITH.fullmatch(line.strip())
+        if m:
+            members = [(f"{label} {m[1]}={value}".strip(), member.replace(line, "#").replace("${" + m[1] + "}", value))
+                       for label, member in members for value in m[2].split()]
+    unreplaced = [label for label, member in members if re.search(r"\$\{\w+\}", member)]
+    if unreplaced:
+        raise CaseError("${...} without a with line that gives its values")
+    return members
+
+
+def parse(text):
+    """The case as (script lines, {section: bytes})."""
+    lines, script, sections, name = text.split("\n"), [], {}, None
     if lines[-1] == "":
         lines.pop()
     for line in lines:
@@ -264,7 +288,16 @@ def check(command, status, out, err, sections, before, folder, crlf):
 
 
 def run_case(path, options):
-    script, sections = parse(path)
+    results = []
+    for label, text in family(path):
+        if label:
+            print(f"[{label}]")
+        results.append(run_member(text, options))
+    return 1 if 1 in results else SKIP if all(r == SKIP for r in results) else 0
+
+
+def run_member(text, options):
+    script, sections = parse(text)
     places, commands, posix = read_script(script, sections)
     if posix and (os.name != "posix" or options["emulator"]):
         print("skipped: the case needs POSIX features")
@@ -295,9 +328,9 @@ def write_seeds(out, paths):
     for target in ("program", "reading"):
         shutil.rmtree(os.path.join(out, target), ignore_errors=True)
         os.makedirs(os.path.join(out, target))
-    for path in cases:
-        name = os.path.basename(path).removesuffix(".case")
-        places = read_script(*parse(path))[0]
+    for path, label, text in [(p, label, text) for p in cases for label, text in family(p)]:
+        name = os.path.basename(path).removesuffix(".case") + (label and "." + re.sub(r"\W+", "-", label))
+        places = read_script(*parse(text))[0]
         files = [places.get(f, ("absent",)) for f in ("replacement_input.txt", "replacement_output.txt")]
         if any(f[0] == "ln" for f in files if isinstance(f, tuple)) or \
                 sum(len(f) for f in files if isinstance(f, bytes)) > 65536:
