@@ -6,7 +6,7 @@
 #
 # A case is one file, tests/cases/<name>.case, that holds everything about it:
 #
-#     # Comments say what the case is for.
+#     # The first line says what the case is for, in one line.
 #     $ runcheck
 #     expect excerpt verdict
 #
@@ -108,6 +108,8 @@ def family(path):
     if b"\r" in data:
         raise CaseError("a case file holds no CR byte: write the file with a generator")
     text = data.decode("utf-8")
+    if not text.startswith("# "):
+        raise CaseError("the first line is a # comment that says what the case is for")
     head = text.split("\n-- ", 1)[0].split("\n")
     members = [("", text)]
     for line in head:
