@@ -1,4 +1,5 @@
-// Every text that runcheck prints is in this file.
+// Every text that runcheck prints is in this file, but the words of the
+// stops, which runcheck-explain prints too (generation/expected_runs.h).
 #include "driver/program.h"
 
 #include <memory>
@@ -36,37 +37,18 @@ class progress_printer final : public generation_observer {
   output& out_;
 };
 
+// The stop's words are the ones both programs share, but for two of
+// runcheck's own: every test-case file that does not open "does NOT EXIST",
+// and a key count below 1 leaves the prompt on its line.
 void print_stop(output& out, const stop& s, const program_files& files) {
-  const std::int64_t test_case = std::int64_t{s.test_case} + 1;
-  switch (s.why) {
-    case stop::reason::test_case_file_not_opened:
-      out.put("Input File Open failed. FILE \"")
-          .put(files.test_case_file)
-          .put("\" does NOT EXIST.\n");
-      break;
-    case stop::reason::num_test_cases_unreadable:
-      out.put("num_test_cases cannot be read.\n");
-      break;
-    case stop::reason::negative_num_test_cases:
-      out.put("num_test_cases is less than 0.\n");
-      break;
-    case stop::reason::out_of_memory:
-      out.put("Not enough memory at test case ").put_int(test_case).put(".\n");
-      break;
-    case stop::reason::num_keys_less_than_1:
-      // No line break: the prompt shares the line.
-      out.put("num_keys is less than 1 at test case ").put_int(test_case).put(".");
-      break;
-    case stop::reason::short_key_line:
-      out.put("num_keys is ")
-          .put_int(s.count)
-          .put(" but the key line holds only ")
-          .put_int(s.numbers_read)
-          .put(" at test case ")
-          .put_int(test_case)
-          .put(".\n");
-      break;
+  if (s.why == stop::reason::test_case_file_not_opened) {
+    out.put("Input File Open failed. FILE \"")
+        .put(files.test_case_file)
+        .put("\" does NOT EXIST.\n");
+    return;
   }
+  out.put(stop_words(s, files.test_case_file));
+  if (s.why != stop::reason::num_keys_less_than_1) out.put("\n");
 }
 
 // The check's lines: "Testing test case N.........", a line for a wrong

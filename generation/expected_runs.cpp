@@ -95,4 +95,24 @@ std::optional<expected_runs> generate_expected_runs(text_reader input, key_line&
   return generate(test_case_source::start(std::move(input), why), line, observer, why, keep);
 }
 
+std::string stop_words(const stop& why, std::string_view test_case_file) {
+  const std::string test_case = std::to_string(std::int64_t{why.test_case} + 1);
+  switch (why.why) {
+    case stop::reason::test_case_file_not_opened:
+      return not_opened_words(test_case_file, why.failure);
+    case stop::reason::num_test_cases_unreadable:
+      return "num_test_cases cannot be read.";
+    case stop::reason::negative_num_test_cases:
+      return "num_test_cases is less than 0.";
+    case stop::reason::out_of_memory:
+      return "Not enough memory at test case " + test_case + ".";
+    case stop::reason::num_keys_less_than_1:
+      return "num_keys is less than 1 at test case " + test_case + ".";
+    case stop::reason::short_key_line:
+      return "num_keys is " + std::to_string(why.count) + " but the key line holds only " +
+             std::to_string(why.numbers_read) + " at test case " + test_case + ".";
+  }
+  return {};
+}
+
 }  // namespace runcheck

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <string_view>
 
 #include "generation/run_generator.h"
 #include "input/reading.h"
@@ -37,6 +39,12 @@ struct stop {
   // test_case_file_not_opened: why.
   platform::open_failure failure = platform::open_failure::none;
 };
+
+// What a stop says, in the words both programs print, without a line break:
+// "num_keys is less than 1 at test case 2.", and so on (test cases counted
+// from 1); for a test-case file that did not open, why, as
+// not_opened_words() says it of `test_case_file`.
+std::string stop_words(const stop& why, std::string_view test_case_file);
 
 // The test-case file read front to back, one test case at a time, with the
 // stops of the phase: the one reading of that file, for the phase and for

@@ -102,4 +102,27 @@ std::optional<text_reader> open_text_file(const char* path, platform::open_failu
 
 text_reader read_text(std::string_view text) { return text_reader(text); }
 
+std::string_view open_failure_words(platform::open_failure why) {
+  switch (why) {
+    case platform::open_failure::no_such_file:
+      return "no such file";
+    case platform::open_failure::is_directory:
+      return "it is a directory";
+    case platform::open_failure::permission_denied:
+      return "permission denied";
+    case platform::open_failure::not_regular_file:
+      return "not a regular file (a named pipe, a device or a socket)";
+    case platform::open_failure::none:
+    case platform::open_failure::other:
+      break;
+  }
+  return "it cannot be opened";
+}
+
+std::string not_opened_words(std::string_view path, platform::open_failure why) {
+  std::string words = "cannot open \"";
+  words.append(path).append("\": ").append(open_failure_words(why));
+  return words;
+}
+
 }  // namespace runcheck

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "platform/platform.h"
@@ -95,6 +96,11 @@ class text_reader {
 // regular file (a directory, a FIFO or a device, for example); `why`, when
 // given, then says which.
 std::optional<text_reader> open_text_file(const char* path, platform::open_failure* why = nullptr);
+
+// Why a file did not open, for a person: "no such file", "it is a
+// directory", ...; and the whole sentence, "cannot open \"PATH\": WHY".
+std::string_view open_failure_words(platform::open_failure why);
+std::string not_opened_words(std::string_view path, platform::open_failure why);
 
 // A reader over a copy of `text`, as if it were a file's bytes: for text the
 // program made itself, read by the same rules.
