@@ -1,5 +1,6 @@
 #include "input/reading.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -264,6 +265,37 @@ void scan_key_line(text_reader& file, key_line& line) {
   if (state != phase::between) finish_any_token();
   line.last_token_blank = blank_token_end != 0 && blank_token_end == line.count;
   line.cut = !line_break_read && line.chars_read == read_str_size - 1 && !file.at_end();
+}
+
+std::size_t token_count(std::string_view text) {
+  std::size_t count = 0;
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t end = std::min(text.find(' ', i), text.size());
+    if (end > i) ++count;
+    i = end + 1;
+  }
+  return count;
+}
+
+std::string_view first_token(std::string_view text) {
+  const std::size_t begin = std::min(text.find_first_not_of(' '), text.size());
+  return text.substr(begin, std::min(text.find(' ', begin), text.size()) - begin);
+}
+
+bool reads_as_number(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && is_space(text[i])) ++i;
+  if (i < text.size() && (text[i] == '-' || text[i] == '+')) ++i;
+  return i < text.size() && is_digit(text[i]);
+}
+
+bool converts_whole(std::string_view token) {
+  std::size_t i = !token.empty() && (token[0] == '-' || token[0] == '+') ? 1 : 0;
+  const std::size_t digits = i;
+  while (i < token.size() && is_digit(token[i])) ++i;
+  if (i == digits) return false;
+  while (i < token.size() && is_space(token[i])) ++i;
+  return i == token.size();
 }
 
 }  // namespace runcheck

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string_view>
 
 #include "input/text_reader.h"
 
@@ -61,5 +62,19 @@ std::int64_t skip_to_text(text_reader& file);
 // single number 0, and a space before the line feed adds a number 0. At the
 // end of the file the read gives no number.
 void scan_key_line(text_reader& file, key_line& line);
+
+// The same rules on a line's text already in hand (a line located again to
+// be shown), for those who say how a read took it:
+// - the key-line read's tokens, cut at the space character only: how many,
+//   and the first (empty when there is none);
+std::size_t token_count(std::string_view text);
+std::string_view first_token(std::string_view text);
+// - whether a count read at the start of `text` finds a number: white space
+//   skipped, an optional sign, then a digit;
+bool reads_as_number(std::string_view text);
+// - whether the conversion of `token` takes all of it: an optional sign,
+//   at least one digit, then nothing but white space (the line feed, or a
+//   carriage return before it). A token it does not take whole holds text.
+bool converts_whole(std::string_view token);
 
 }  // namespace runcheck

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <random>
 #include <string>
 #include <tuple>
 
@@ -70,6 +71,47 @@ TEST(reading, across_block_boundaries) {
       EXPECT_EQ(want, got);
     }
   }
+}
+
+// The text-level helpers are the readers' rules on a line in hand: on
+// random lines they agree with what the readers themselves take.
+TEST(reading, text_helpers_agree_with_the_readers) {
+  std::mt19937 random(7);
+  constexpr std::string_view alphabet = " 0123456789-+\tx\r";
+  std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
+  std::uniform_int_distribution<std::size_t> length(0, 12);
+  key_line line;
+  for (int i = 0; i < 20000; ++i) {
+    std::string text;
+    for (std::size_t n = length(random); n > 0; --n) text.push_back(alphabet[pick(random)]);
+    SCOPED_TRACE(text);
+    text_reader keys = read_text(text);
+    scan_key_line(keys, line);
+    EXPECT_EQ(line.count, token_count(text));
+    if (line.count > 0) {
+      text_reader first = read_text(first_token(text));
+      key_line one;
+      scan_key_line(first, one);
+      EXPECT_EQ(line.numbers[0], one.numbers[0]);
+    }
+    text_reader count = read_text(text);
+    bool number_read = false;
+    scan_count(count, nullptr, &number_read);
+    EXPECT_EQ(number_read, reads_as_number(text));
+    const std::string_view token = first_token(text);
+    if (converts_whole(token) && token.size() < 9) {
+      EXPECT_EQ(std::stoi(std::string(token)), line.numbers[0]);
+    }
+  }
+}
+
+TEST(reading, tokens_converted_whole) {
+  const std::pair<std::string_view, bool> rows[] = {
+      {"12", true},   {"-7", true},   {"0\n", true}, {"5\r\n", true}, {"+7", true},
+      {"12x", false}, {"x", false},   {"-", false},  {"", false},     {"1,2", false},
+      {"2.0", false}, {"\t3", false}, {"05", true},
+  };
+  for (const auto& [token, plain] : rows) EXPECT_EQ(plain, converts_whole(token)) << token;
 }
 
 }  // namespace
