@@ -14,7 +14,8 @@
 // files, writes one JSON document that RapidJSON's reader accepts, with
 // runcheck's verdict for the file and for every test case, counts that add
 // up, a finding for every failing test case, and the exit status that
-// runcheck's output calls for (0 pass, 1 fail, 2 no check); and
+// runcheck's output calls for (0 pass, 1 fail, 2 no check), and, where the
+// test-case file stops both, runcheck's words for the stop; and
 // runcheck-explain --format html, with the same exit status, writes a whole
 // page of valid UTF-8 in which no byte of the files reads as markup (no
 // script or img element, which the page itself never writes). No other test
@@ -88,6 +89,23 @@ void check_json(const std::string& text, int status, const std::string& verdicts
   FUZZ_CHECK(status == 2 || document["total"].GetInt64() == cases.Size());
 }
 
+// Where the test-case file opened but stopped the check, runcheck-explain's
+// message is runcheck's last line before the prompt (which a key count below
+// 1 shares).
+void check_stop(const std::string& json, const std::string& text) {
+  rapidjson::Document document;
+  document.Parse(json.c_str(), json.size());
+  if (!document.HasMember("stop") || !document["stop"].IsObject()) return;
+  const auto& stop = document["stop"];
+  if (!stop["open_failure"].IsNull() ||
+      std::string_view(stop["file"].GetString()) != "replacement_input.txt")
+    return;
+  const std::string message = stop["message"].GetString();
+  constexpr std::string_view prompt = "Press Enter Any Key to Finish.";
+  FUZZ_CHECK(text.ends_with(message + "\n" + std::string(prompt)) ||
+             text.ends_with(message + std::string(prompt)));
+}
+
 void check_html(std::string_view page) {
   FUZZ_CHECK(page.starts_with("<!DOCTYPE html>\n") && page.ends_with("</html>\n"));
   FUZZ_CHECK(page.find("<script") == page.npos && page.find("<img") == page.npos);
@@ -127,6 +145,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const int status = checked ? (passed ? 0 : 1) : 2;
   FUZZ_CHECK(runcheck::explain::run(args, json, err) == status);
   check_json(json.text(), status, verdicts(text, "\n....PASSED\n", "\n....FAILED\n"));
+  check_stop(json.text(), text);
   runcheck::output page;
   const std::string_view html_args[] = {"--format", "html", "replacement_input.txt",
                                         "replacement_output.txt"};
