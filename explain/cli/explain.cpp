@@ -234,7 +234,7 @@ int check(const options& given, output& out, output& err) {
       text_printer text(out);
       audience_printer seen(text, given.reader);
       status = grade(given, seen);
-      text.print_summaries();
+      seen.all_files_ended();
       break;
     }
     case format::json: {
@@ -259,7 +259,7 @@ int check(const options& given, output& out, output& err) {
     case format::junit: {
       junit_printer suites(out);
       status = grade(given, suites);
-      suites.finish();
+      suites.all_files_ended();
       break;
     }
     case format::kattis:
@@ -267,10 +267,10 @@ int check(const options& given, output& out, output& err) {
     case format::cms:
       return judge(given, out, err);
     case format::html: {
-      html_printer page(out);
+      html_printer page(out, given.files[0]);
       audience_printer seen(page, given.reader);
       status = grade(given, seen);
-      page.finish(given.files[0]);
+      seen.all_files_ended();
       break;
     }
   }

@@ -226,7 +226,7 @@ void junit_printer::file_ended(const file_summary& summary) {
   out_.put("</system-out>\n  </testsuite>\n");
 }
 
-void junit_printer::finish() { out_.put("</testsuites>\n"); }
+void junit_printer::all_files_ended() { out_.put("</testsuites>\n"); }
 
 // ---- Judges
 

@@ -44,7 +44,7 @@ class results_printer final : public report_printer {
  public:
   enum class system { gradescope, prairielearn };
   results_printer(output& out, system which);
-  ~results_printer();
+  ~results_printer() override;
   results_printer(const results_printer&) = delete;
   results_printer& operator=(const results_printer&) = delete;
 
@@ -72,9 +72,8 @@ class junit_printer final : public report_printer {
   void file_begun(const file_summary& summary) override;
   void test_case(const file_summary& summary, const test_case_report& report) override;
   void file_ended(const file_summary& summary) override;
-
-  // Closes the document, after the last run file.
-  void finish();
+  // Closes the document.
+  void all_files_ended() override;
 
  private:
   output& out_;

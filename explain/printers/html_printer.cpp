@@ -368,7 +368,7 @@ void put_runs_table(output& out, const test_case_report& report) {
 
 }  // namespace
 
-void html_printer::begin_page(const std::string& test_case_file) {
+void html_printer::begin_page() {
   begun_ = true;
   out_.put("<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n");
   out_.put(R"(<meta http-equiv="Content-Security-Policy" content=")").put(policy).put("\">\n");
@@ -376,12 +376,12 @@ void html_printer::begin_page(const std::string& test_case_file) {
   out_.put("<title>runcheck-explain report</title>\n<style>").put(style);
   out_.put("</style>\n</head>\n<body>\n<main>\n<header><h1>runcheck-explain report</h1>");
   out_.put("<p>Test cases from <code>");
-  put_html(out_, test_case_file);
+  put_html(out_, test_case_file_);
   out_.put("</code>.</p></header>\n");
 }
 
 void html_printer::file_begun(const file_summary& summary) {
-  if (!begun_) begin_page(summary.test_case_file);
+  if (!begun_) begin_page();
   ++files_;
   failing_ = file_drawn_ = listed_ = not_shown_ = warned_ = past_columns_failed_ = 0;
   hints_shown_ = false;
@@ -554,8 +554,8 @@ void html_printer::file_ended(const file_summary& summary) {
   table_.put("</tr>\n");
 }
 
-void html_printer::finish(const std::string& test_case_file) {
-  if (!begun_) begin_page(test_case_file);
+void html_printer::all_files_ended() {
+  if (!begun_) begin_page();
   out_.put("<section class=\"summary\" id=\"summary\"><h2>Summary</h2>\n");
   out_.put("<table><tr><th>run file</th><th>verdict</th><th>passed</th><th>of</th>");
   out_.put("<th>independently</th><th>warned</th>");

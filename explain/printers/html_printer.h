@@ -23,6 +23,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "explain/report/report.h"
 #include "platform/output.h"
@@ -42,20 +43,21 @@ inline constexpr std::int32_t max_table_columns = 100;
 
 class html_printer final : public report_printer {
  public:
-  explicit html_printer(output& out) : out_(out) {}
+  // The page names `test_case_file` at its top.
+  html_printer(output& out, std::string test_case_file)
+      : out_(out), test_case_file_(std::move(test_case_file)) {}
 
   void file_begun(const file_summary& summary) override;
   void test_case(const file_summary& summary, const test_case_report& report) override;
   void file_ended(const file_summary& summary) override;
-
-  // Ends the page: the summary table, then the closing tags. Call once,
-  // after the last run file (or none).
-  void finish(const std::string& test_case_file);
+  // Ends the page: the summary table, then the closing tags.
+  void all_files_ended() override;
 
  private:
-  void begin_page(const std::string& test_case_file);
+  void begin_page();
 
   output& out_;
+  std::string test_case_file_;
   bool begun_ = false;
   std::int64_t files_ = 0;    // run files begun
   std::int64_t drawn_ = 0;    // test cases drawn in full on the page

@@ -13,7 +13,7 @@ namespace runcheck::explain {
 class json_printer final : public report_printer {
  public:
   explicit json_printer(output& out);
-  ~json_printer();
+  ~json_printer() override;
   json_printer(const json_printer&) = delete;
   json_printer& operator=(const json_printer&) = delete;
 

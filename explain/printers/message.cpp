@@ -18,7 +18,7 @@ void message::test_case(const file_summary& summary, const test_case_report& rep
 
 void message::file_ended(const file_summary& summary) {
   if (!cut_) printer_.file_ended(summary);
-  printer_.print_summaries();
+  printer_.all_files_ended();
   take();
   // File names are printed as given: made valid UTF-8 here.
   std::string replaced;

@@ -493,6 +493,6 @@ void text_printer::file_ended(const file_summary& summary) {
   summaries_.put("\n");
 }
 
-void text_printer::print_summaries() { out_.put(summaries_.text()); }
+void text_printer::all_files_ended() { out_.put(summaries_.text()); }
 
 }  // namespace runcheck::explain

@@ -3,8 +3,8 @@
 // hints, why the expected key comes next and the faulty program whose runs
 // these are; warnings; the note on where the file goes out of step; or why
 // the check could not run. Consecutive test cases whose blocks read the same
-// are printed once, as a range. Then, once every run file is done, a summary
-// line per run file.
+// are printed once, as a range. Then, at all_files_ended, a summary line per
+// run file.
 #pragma once
 
 #include <array>
@@ -47,9 +47,8 @@ class text_printer final : public report_printer {
   void file_begun(const file_summary& summary) override;
   void test_case(const file_summary& summary, const test_case_report& report) override;
   void file_ended(const file_summary& summary) override;
-
-  // Prints the summary line of every run file printed so far.
-  void print_summaries();
+  // Prints the summary line of every run file.
+  void all_files_ended() override;
 
  private:
   // Prints the block held back for folding, if any.

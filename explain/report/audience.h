@@ -25,6 +25,7 @@ class audience_printer final : public report_printer {
   void file_begun(const file_summary& summary) override { printer_.file_begun(summary); }
   void test_case(const file_summary& summary, const test_case_report& report) override;
   void file_ended(const file_summary& summary) override { printer_.file_ended(summary); }
+  void all_files_ended() override { printer_.all_files_ended(); }
 
  private:
   report_printer& printer_;

@@ -7,8 +7,9 @@
 // run), then every test case's report in file order as soon as it is
 // checked, then file_ended with the summary complete: the verdict, the
 // counts, and the faulty program that explains every failing test case, if
-// one does. A printer formats what it is given and finds out nothing by
-// itself.
+// one does. After the last run file (or none) the front end calls
+// all_files_ended once, for what a printer says of the whole call. A printer
+// formats what it is given and finds out nothing by itself.
 //
 // Numbering: test cases, runs and positions are indices from 0, as in the
 // checker's reports (a person reads "test case 1" for index 0, "run 1 (the
@@ -252,15 +253,18 @@ struct file_summary {
 
 class report_printer {
  public:
+  virtual ~report_printer() = default;
+
   virtual void file_begun(const file_summary& summary) = 0;
   virtual void test_case(const file_summary& summary, const test_case_report& report) = 0;
   virtual void file_ended(const file_summary& summary) = 0;
+  // Once, after the last run file; nothing by default.
+  virtual void all_files_ended() {}
 
  protected:
   report_printer() = default;
   report_printer(const report_printer&) = default;
   report_printer& operator=(const report_printer&) = default;
-  ~report_printer() = default;
 };
 
 }  // namespace runcheck::explain
