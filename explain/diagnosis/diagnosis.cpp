@@ -83,7 +83,7 @@ std::vector<file_hint> hints_of_head(std::string_view head) {
   return hints;
 }
 
-void set_place(place& at, const located_line& located) {
+void set_place(file_place& at, const located_line& located) {
   at.line = located.line;
   at.text.assign(located.text);
   at.ends_file = located.ends_file;
@@ -91,7 +91,7 @@ void set_place(place& at, const located_line& located) {
 
 // The hints a place's text calls for. A file that looks like UTF-16 has its
 // own hint, which says why its lines hold text and other bytes.
-void add_text_hints(const place& at, bool utf16, std::vector<hint>& hints) {
+void add_text_hints(const file_place& at, bool utf16, std::vector<hint>& hints) {
   if (at.line == 0) hints.push_back(hint{.what = hint::kind::file_ends_early});
   if (at.text.find('\t') != std::string::npos) hints.push_back(hint{.what = hint::kind::tabs});
   if (at.text.find(',') != std::string::npos) hints.push_back(hint{.what = hint::kind::commas});

@@ -45,7 +45,9 @@ line_print print_of(std::string_view words) {
   return static_cast<line_print>(fingerprint(words) >> 32);
 }
 
-bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+// What stands between the words of a line, for the score: tabs too, and
+// the CR of a CR LF line end.
+bool separates_words(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
 // Whether `line` already has one space between two words and none around
 // them: most lines, which are fingerprinted as they stand.
@@ -81,7 +83,7 @@ std::string_view words_of(std::string_view line, std::string& words) {
   words.clear();
   bool gap = false;
   for (const char c : line) {
-    if (is_blank(c)) {
+    if (separates_words(c)) {
       gap = true;
       continue;
     }

@@ -8,9 +8,12 @@ namespace runcheck::explain {
 
 namespace {
 
-bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
+// White space within a line, as a count read skips it.
+bool is_white_space(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
 
-bool all_blank(std::string_view text) { return std::all_of(text.begin(), text.end(), is_blank); }
+bool all_blank(std::string_view text) {
+  return std::all_of(text.begin(), text.end(), is_white_space);
+}
 
 }  // namespace
 

@@ -304,7 +304,7 @@ void put_hints(writer& w, const std::vector<hint>& hints, std::int64_t finding_l
   }
 }
 
-void put_read(writer& w, const place& at) {
+void put_read(writer& w, const file_place& at) {
   if (at.line > 0) {
     put_string(w, at.text);
   } else {

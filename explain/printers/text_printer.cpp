@@ -41,7 +41,7 @@ void put_token(output& out, std::string_view token) {
 
 // The line's tokens, as a key-line read cuts them (at spaces only), around
 // `position` as put_window shows them; read once, up to the last shown.
-void put_read(output& out, const place& at, std::size_t position) {
+void put_read(output& out, const file_place& at, std::size_t position) {
   constexpr std::size_t side = 4;
   const std::size_t first = position > side ? position - side : 0;
   const std::size_t last = position + side + 1;
@@ -61,7 +61,7 @@ void put_read(output& out, const place& at, std::size_t position) {
   put_window(out, n, position, [&](std::size_t i) { put_token(out, shown[i - start]); });
 }
 
-void put_where(output& out, const place& at) {
+void put_where(output& out, const file_place& at) {
   if (at.line > 0) {
     out.put("  line ").put_int(at.line).put(": ");
   } else {

@@ -74,7 +74,7 @@ enum class file_hint {
 };
 
 // Where a finding stands in the run file.
-struct place {
+struct file_place {
   std::int64_t line = 0;  // from 1; 0 when the read met the end of the file
   // The line from where the read began up to its line feed (a carriage
   // return before it dropped), at most the 1999 bytes a key-line read takes.
@@ -85,7 +85,7 @@ struct place {
 struct count_finding {
   std::int32_t expected = 0;
   std::int32_t found = 0;
-  place at;
+  file_place at;
   std::vector<hint> hints;  // in the order a person should read them
 };
 
@@ -96,7 +96,7 @@ struct run_finding {
   std::optional<std::int32_t> found;       // none when the line ended before it
   std::vector<std::int32_t> expected_run;  // every key of the expected run
   bool expected_run_hidden = false;        // left out for a student (audience.h)
-  place at;                                // `at.text` is the line as read
+  file_place at;                           // `at.text` is the line as read
   std::vector<hint> hints;
 };
 
