@@ -351,7 +351,10 @@ class diagnosis final : public check_observer {
       finding.position = w.position;
       finding.expected = w.expected;
       finding.found = w.found;
-      finding.expected_run.assign(keys.begin(), keys.end());
+      // The storage of a report's expected runs is reused from test case to
+      // test case.
+      if (!finding.expected_run) finding.expected_run.emplace();
+      finding.expected_run->assign(keys.begin(), keys.end());
       finding.hints.clear();
       const line_read* l = line_of(w.run);
       // A wrong line past those kept is located now, after all kept ones.
@@ -504,7 +507,8 @@ class diagnosis final : public check_observer {
   }
 
   void run_hints(run_finding& finding, const line_read* l) const {
-    if (finding.at.line > 0 && token_count(finding.at.text) == 0 && !finding.expected_run.empty())
+    if (finding.at.line > 0 && token_count(finding.at.text) == 0 && finding.expected_run &&
+        !finding.expected_run->empty())
       finding.hints.push_back(hint{.what = hint::kind::blank_run_line});
     // A line cut short by the end of the file.
     if (finding.at.ends_file && !finding.found)

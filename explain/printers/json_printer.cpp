@@ -443,12 +443,12 @@ void json_printer::test_case(const file_summary& /*summary*/, const test_case_re
     field<"expected">(w, run.expected);
     field<"found">(w, run.found);
     put_name<"expected_run">(w);
-    if (run.expected_run_hidden) {
-      w.null();  // for a student
-    } else {
+    if (run.expected_run) {
       w.StartArray();
-      for (const std::int32_t k : run.expected_run) w.integer(k);
+      for (const std::int32_t k : *run.expected_run) w.integer(k);
       w.EndArray();
+    } else {
+      w.null();  // for a student
     }
     put_name<"read">(w);
     put_read(w, run.at);

@@ -231,10 +231,10 @@ void put_wrong_run(output& out, const run_finding& run) {
     out.put(run.at.line > 0 ? ", but the line ends before it" : ", but the file has ended");
   }
   const auto p = static_cast<std::size_t>(run.position);
-  if (!run.expected_run_hidden) {
+  if (run.expected_run) {
+    const std::vector<std::int32_t>& keys = *run.expected_run;
     out.put("\n    expected: ");
-    put_window(out, run.expected_run.size(), p,
-               [&](std::size_t i) { out.put_int(run.expected_run[i]); });
+    put_window(out, keys.size(), p, [&](std::size_t i) { out.put_int(keys[i]); });
   }
   out.put("\n    read:     ");
   if (run.at.line > 0) {

@@ -6,8 +6,7 @@ test_case_report for_audience(const test_case_report& report, audience who) {
   test_case_report seen = report;
   if (who == audience::student) {
     for (run_finding& run : seen.runs) {
-      run.expected_run.clear();
-      run.expected_run_hidden = true;
+      run.expected_run.reset();
     }
   }
   return seen;

@@ -14,7 +14,7 @@ namespace runcheck::explain {
 enum class audience { instructor, student };
 
 // `report` as `who` may see it: for a student, each wrong run's expected
-// keys are left out (run_finding::expected_run_hidden).
+// keys are left out (run_finding::expected_run).
 test_case_report for_audience(const test_case_report& report, audience who);
 
 // Hands each report to `printer` as `who` may see it.

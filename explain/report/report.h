@@ -93,10 +93,11 @@ struct run_finding {
   std::int64_t run = 0;
   std::int64_t position = 0;  // the first position that differs
   std::int32_t expected = 0;
-  std::optional<std::int32_t> found;       // none when the line ended before it
-  std::vector<std::int32_t> expected_run;  // every key of the expected run
-  bool expected_run_hidden = false;        // left out for a student (audience.h)
-  file_place at;                           // `at.text` is the line as read
+  std::optional<std::int32_t> found;  // none when the line ended before it
+  // Every key of the expected run; none where it is left out for a student
+  // (audience.h).
+  std::optional<std::vector<std::int32_t>> expected_run;
+  file_place at;  // `at.text` is the line as read
   std::vector<hint> hints;
 };
 
