@@ -41,18 +41,15 @@ TEST(variants, other_methods) {
   EXPECT_EQ((run_list{{1, 2, 3, 6, 7, 8, 9}}), runs_of("one_sorted_run"));
 }
 
-// The lines of a run file holding `runs`, as runs_as_read sees them.
-struct lines_of {
-  explicit lines_of(const run_list& runs) {
-    for (const auto& run : runs) {
-      numbers.insert(numbers.end(), run.begin(), run.end());
-      ends.push_back(numbers.size());
-    }
+// The lines of a run file holding `runs`, as the check reads them.
+laid_runs lines_of(const run_list& runs) {
+  laid_runs lines;
+  for (const auto& run : runs) {
+    lines.keys.insert(lines.keys.end(), run.begin(), run.end());
+    lines.ends.push_back(lines.keys.size());
   }
-  runs_as_read view() const { return {.numbers = numbers, .ends = ends}; }
-  std::vector<std::int32_t> numbers;
-  std::vector<std::size_t> ends;
-};
+  return lines;
+}
 
 // Every variant is recognised in its own runs, on keys in and out of the
 // range and past the budget, and not once a key is changed, added or left
@@ -73,27 +70,27 @@ TEST(variants, recognised_in_their_own_runs) {
     for (const variant& v : known_variants()) {
       SCOPED_TRACE(std::string(v.name) + ", " + std::to_string(keys.size()) + " keys");
       run_list runs = variant_runs(v, keys);
-      lines_of lines(runs);
-      ASSERT_TRUE(writes(v, keys, lines.view()));
-      const variant* found = recognise(keys, lines.view(), true);
+      const laid_runs lines = lines_of(runs);
+      ASSERT_TRUE(writes(v, keys, lines));
+      const variant* found = recognise(keys, lines, true);
       ASSERT_NE(nullptr, found);
       EXPECT_LE(found, &v);
       EXPECT_EQ(runs, variant_runs(*found, keys));
       runs.back().push_back(-7);
-      EXPECT_FALSE(writes(v, keys, lines_of(runs).view()));
+      EXPECT_FALSE(writes(v, keys, lines_of(runs)));
       runs.back().pop_back();
       const auto written =
           std::find_if(runs.begin(), runs.end(), [](auto& r) { return !r.empty(); });
       if (written != runs.end()) {
         (*written)[0] += 1;
-        EXPECT_FALSE(writes(v, keys, lines_of(runs).view()));
+        EXPECT_FALSE(writes(v, keys, lines_of(runs)));
         (*written)[0] -= 1;
         written->pop_back();
-        EXPECT_FALSE(writes(v, keys, lines_of(runs).view()));
+        EXPECT_FALSE(writes(v, keys, lines_of(runs)));
         runs = variant_runs(v, keys);
       }
       runs.pop_back();
-      EXPECT_FALSE(writes(v, keys, lines_of(runs).view()));
+      EXPECT_FALSE(writes(v, keys, lines_of(runs)));
     }
   }
 }

@@ -613,19 +613,19 @@ class diagnosis final : public check_observer {
       if (!explain_position(keys, first.run, first.position, first.found, e)) report.why.reset();
     }
     // The runs as read, for the faulty programs.
-    read_numbers_.clear();
-    read_ends_.clear();
+    laid_runs& runs = read_;
+    runs.keys.clear();
+    runs.ends.clear();
     bool complete = !lines_lost_ && verdict.run_lines <= std::int64_t{max_kept_lines};
     for (std::int64_t r = 0; complete && r < verdict.run_lines; ++r) {
-      complete = append_numbers(r, read_numbers_);
-      read_ends_.push_back(read_numbers_.size());
+      complete = append_numbers(r, runs.keys);
+      runs.ends.push_back(runs.keys.size());
     }
     if (!complete) {
       report.variants_not_compared = in_full;
       file_variant_possible_ = false;
       return;
     }
-    const runs_as_read runs{.numbers = read_numbers_, .ends = read_ends_};
     if (!in_full) {
       file_variant_possible_ = writes(*file_variant_, keys, runs);
       return;
@@ -678,8 +678,7 @@ class diagnosis final : public check_observer {
   std::unique_ptr<key_line> source_line_;
   std::span<const std::int32_t> keys_;
   bool source_failed_ = false;
-  std::vector<std::int32_t> read_numbers_;
-  std::vector<std::size_t> read_ends_;
+  laid_runs read_;  // the runs as read, for the faulty programs
   std::vector<std::int32_t> scratch_;
   std::vector<std::int32_t> scratch_next_;
   std::int64_t explained_ = 0;  // failing test cases explained and compared in full

@@ -115,13 +115,13 @@ struct run_collector {
 // Compares the keys played with the lines read, number for number: each
 // line must hold its run and nothing more.
 struct run_comparer {
-  const runs_as_read& lines;
+  const laid_runs& lines;
   std::size_t run = 0;
-  std::size_t next = 0;  // the index in lines.numbers of the run's next key
+  std::size_t next = 0;  // the index in lines.keys of the run's next key
   bool same = true;
 
   bool key(std::int32_t k) {
-    same = run < lines.ends.size() && next < lines.ends[run] && lines.numbers[next] == k;
+    same = run < lines.ends.size() && next < lines.ends[run] && lines.keys[next] == k;
     ++next;
     return same;
   }
@@ -185,7 +185,7 @@ class first_keys {
 
 // True when `v` writes `runs` for `keys`; `first` holds what the keys' first
 // ones say.
-bool writes(const variant& v, std::span<const std::int32_t> keys, const runs_as_read& runs,
+bool writes(const variant& v, std::span<const std::int32_t> keys, const laid_runs& runs,
             const first_keys& first) {
   if (runs.ends.empty()) return false;
   // The methods that are not replacement selection write a number of runs
@@ -196,7 +196,7 @@ bool writes(const variant& v, std::span<const std::int32_t> keys, const runs_as_
     return false;
   // Nor when the first line does not begin with the first key it writes.
   if (const std::optional<std::int32_t> k = first.of(v);
-      k && (runs.ends[0] == 0 || runs.numbers[0] != *k))
+      k && (runs.ends[0] == 0 || runs.keys[0] != *k))
     return false;
   run_comparer comparer{.lines = runs};
   play(v, keys, comparer);
@@ -211,21 +211,21 @@ run_list variant_runs(const variant& v, std::span<const std::int32_t> keys) {
   return collector.runs;
 }
 
-bool writes(const variant& v, std::span<const std::int32_t> keys, const runs_as_read& runs) {
+bool writes(const variant& v, std::span<const std::int32_t> keys, const laid_runs& runs) {
   return !keys.empty() && writes(v, keys, runs, first_keys(keys));
 }
 
-const variant* recognise(std::span<const std::int32_t> keys, const runs_as_read& runs,
+const variant* recognise(std::span<const std::int32_t> keys, const laid_runs& runs,
                          bool edges_matter) {
   if (keys.empty()) return nullptr;
   // Every program of the catalogue writes each run in ascending order (a
   // key is written only when it is not below the run's last one), and each
   // key of the test case once at most: lines out of order, or holding a
   // number more often than the keys do, are none of their runs.
-  if (runs.numbers.size() > keys.size()) return nullptr;
+  if (runs.keys.size() > keys.size()) return nullptr;
   std::size_t begin = 0;
   for (const std::size_t end : runs.ends) {
-    const auto line = runs.numbers.subspan(begin, end - begin);
+    const auto line = std::span(runs.keys).subspan(begin, end - begin);
     if (std::adjacent_find(line.begin(), line.end(), std::greater<>()) != line.end())
       return nullptr;
     begin = end;
@@ -234,9 +234,9 @@ const variant* recognise(std::span<const std::int32_t> keys, const runs_as_read&
     std::array<std::int32_t, max_line_numbers> sorted_keys;     // NOLINT: filled below
     std::array<std::int32_t, max_line_numbers> sorted_numbers;  // NOLINT: filled below
     const auto k = std::span(sorted_keys).first(keys.size());
-    const auto n = std::span(sorted_numbers).first(runs.numbers.size());
+    const auto n = std::span(sorted_numbers).first(runs.keys.size());
     std::copy(keys.begin(), keys.end(), k.begin());
-    std::copy(runs.numbers.begin(), runs.numbers.end(), n.begin());
+    std::copy(runs.keys.begin(), runs.keys.end(), n.begin());
     std::sort(k.begin(), k.end());
     std::sort(n.begin(), n.end());
     if (!std::includes(k.begin(), k.end(), n.begin(), n.end())) return nullptr;

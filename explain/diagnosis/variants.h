@@ -11,6 +11,7 @@
 #include <span>
 #include <string_view>
 
+#include "explain/report/report.h"
 #include "generation/reference_generator.h"
 #include "runs/run_table.h"
 
@@ -44,18 +45,12 @@ run_list variant_runs(const variant& v, std::span<const std::int32_t> keys);
 // its own, with a budget it can run past where it ignores the budget.
 selection_rules played_rules(const variant& v, std::span<const std::int32_t> keys);
 
-// The runs of one test case as the check read them from a run file: the
-// numbers of each run line, one line after the other (without the 0 that a
-// space before a line break makes).
-struct runs_as_read {
-  std::span<const std::int32_t> numbers;
-  std::span<const std::size_t> ends;  // line r's numbers end at numbers[ends[r]]
-};
-
-// True when the runs `v` writes for `keys` are `runs`: as many lines as
-// runs, each line holding its run's keys and nothing more. It stops playing
+// True when the runs `v` writes for `keys` are `runs`, one test case's run
+// lines as the check read them (without the 0 that a space before a line
+// break makes): as many lines as runs, each line holding its run's keys and
+// nothing more. It stops playing
 // `v` at the first key that differs.
-bool writes(const variant& v, std::span<const std::int32_t> keys, const runs_as_read& runs);
+bool writes(const variant& v, std::span<const std::int32_t> keys, const laid_runs& runs);
 
 // True when `v` is replacement selection that differs from the right
 // program only in its step budget or the range of keys it keeps: on a test
@@ -69,7 +64,7 @@ bool differs_only_at_the_edges(const variant& v);
 // often than the keys do, as no variant writes a key twice). Unless `edges_matter` (keys outside
 // -1..32767, or a budget the right program runs out of), the variants that
 // differ only at those edges are not tried: they write the right runs.
-const variant* recognise(std::span<const std::int32_t> keys, const runs_as_read& runs,
+const variant* recognise(std::span<const std::int32_t> keys, const laid_runs& runs,
                          bool edges_matter);
 
 // True when `runs` are exactly the runs of `expected`.

@@ -176,8 +176,8 @@ struct shift {
   std::int64_t next_count_line = 0;
 };
 
-// A test case's runs laid end to end: keys[ends[r - 1]] up to keys[ends[r]]
-// are run r's (ends[-1] taken as 0).
+// A test case's runs laid end to end, expected or as read from a run file:
+// keys[ends[r - 1]] up to keys[ends[r]] are run r's (ends[-1] taken as 0).
 struct laid_runs {
   std::vector<std::int32_t> keys;
   std::vector<std::size_t> ends;
