@@ -4,7 +4,7 @@
 #include <memory>
 #include <utility>
 
-#include "explain/diagnosis/diagnosis.h"
+#include "explain/diagnosis/stops.h"
 #include "explain/diagnosis/variants.h"
 #include "generation/expected_runs.h"
 #include "generation/reference_generator.h"
@@ -168,17 +168,6 @@ class coverage_observer final : public generation_observer {
   std::optional<std::int32_t> empty_first_run_;
 };
 
-// Keeps the stop that the diagnosis words for a run file, so that both say
-// the same about a test-case file that stops runcheck.
-class stop_keeper final : public report_printer {
- public:
-  void file_begun(const file_summary& summary) override { stopped = summary.stopped; }
-  void test_case(const file_summary& /*summary*/, const test_case_report& /*report*/) override {}
-  void file_ended(const file_summary& /*summary*/) override {}
-
-  std::optional<stop_report> stopped;
-};
-
 }  // namespace
 
 std::string_view rule_name(rule r) { return rules[static_cast<std::size_t>(r)].first; }
@@ -230,9 +219,7 @@ coverage_report check_coverage(const std::string& test_case_file,
   coverage_observer observer(report);
   if (!input ||
       !generate_expected_runs(std::move(*input), *line, &observer, why, runs_kept::none)) {
-    stop_keeper keeper;
-    report_stopped(test_case_file, std::string(), why, keeper);
-    report.stopped = keeper.stopped;
+    report.stopped = describe_stop(why, test_case_file);
   }
   return report;
 }

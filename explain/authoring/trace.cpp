@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "explain/diagnosis/diagnosis.h"
+#include "explain/diagnosis/stops.h"
 #include "generation/expected_runs.h"
 #include "generation/reference_generator.h"
 

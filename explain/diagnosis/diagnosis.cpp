@@ -10,10 +10,12 @@
 
 #include "check/run_file_checker.h"
 #include "explain/diagnosis/explanation.h"
+#include "explain/diagnosis/hints.h"
 #include "explain/diagnosis/independent_score.h"
 #include "explain/diagnosis/line_locator.h"
+#include "explain/diagnosis/line_text.h"
+#include "explain/diagnosis/stops.h"
 #include "explain/diagnosis/variants.h"
-#include "explain/report/encoding.h"
 #include "input/text_reader.h"
 
 namespace runcheck::explain {
@@ -28,29 +30,6 @@ constexpr std::size_t max_kept_numbers = std::size_t{1} << 16;
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
-// The number of the text's tokens, as a key-line read cuts them (at spaces
-// only), and the first of them.
-std::size_t token_count(std::string_view text) {
-  std::size_t count = 0;
-  for (std::size_t i = 0; i < text.size();) {
-    const std::size_t end = std::min(text.find(' ', i), text.size());
-    if (end > i) ++count;
-    i = end + 1;
-  }
-  return count;
-}
-
-std::string_view first_token(std::string_view text) {
-  const std::size_t begin = std::min(text.find_first_not_of(' '), text.size());
-  return text.substr(begin, std::min(text.find(' ', begin), text.size()) - begin);
-}
-
-// True when `text` starts with what a count read takes as a number.
-bool starts_with_number(std::string_view text) {
-  if (!text.empty() && (text[0] == '-' || text[0] == '+')) text.remove_prefix(1);
-  return !text.empty() && is_digit(text[0]);
-}
-
 // True when `at` is a line that holds one number and nothing else.
 bool count_line_alone(const located_line& at) {
   const std::string_view token = first_token(at.text);
@@ -59,44 +38,10 @@ bool count_line_alone(const located_line& at) {
                      [](char c) { return is_digit(c) || c == '\t' || c == '\r'; });
 }
 
-bool lone_carriage_return(std::string_view text) {
-  for (std::size_t i = text.find('\r'); i != std::string_view::npos; i = text.find('\r', i + 1)) {
-    if (i + 1 == text.size() || text[i + 1] != '\n') return true;
-  }
-  return false;
-}
-
-// A byte order mark of UTF-16, or NUL bytes between the characters: ASCII
-// text in UTF-16 is half NUL bytes.
-bool looks_like_utf16(std::string_view head) {
-  if (head.starts_with("\xff\xfe") || head.starts_with("\xfe\xff")) return true;
-  if (head.find('\0') == std::string_view::npos) return false;  // the common case, at once
-  const auto nul = static_cast<std::size_t>(std::count(head.begin(), head.end(), '\0'));
-  return nul * 3 >= head.size();
-}
-
-std::vector<file_hint> hints_of_head(std::string_view head) {
-  std::vector<file_hint> hints;
-  if (looks_like_utf16(head)) hints.push_back(file_hint::utf16);
-  if (head.find('\n') == std::string_view::npos && head.find('\r') != std::string_view::npos)
-    hints.push_back(file_hint::cr_line_ends);
-  return hints;
-}
-
 void set_place(file_place& at, const located_line& located) {
   at.line = located.line;
   at.text.assign(located.text);
   at.ends_file = located.ends_file;
-}
-
-// The hints a place's text calls for. A file that looks like UTF-16 has its
-// own hint, which says why its lines hold text and other bytes.
-void add_text_hints(const file_place& at, bool utf16, std::vector<hint>& hints) {
-  if (at.line == 0) hints.push_back(hint{.what = hint::kind::file_ends_early});
-  if (at.text.find('\t') != std::string::npos) hints.push_back(hint{.what = hint::kind::tabs});
-  if (at.text.find(',') != std::string::npos) hints.push_back(hint{.what = hint::kind::commas});
-  if (lone_carriage_return(at.text)) hints.push_back(hint{.what = hint::kind::cr_line_ends});
-  if (!utf16 && has_other_bytes(at.text)) hints.push_back(hint{.what = hint::kind::other_bytes});
 }
 
 // A run line that passes holds numbers after its run's last key, other than
@@ -326,7 +271,7 @@ class diagnosis final : public check_observer {
       finding.expected = count_.expected;
       finding.found = count_.found;
       set_place(finding.at, count_at);
-      count_hints(finding);
+      set_count_hints(finding, utf16_);
     }
     bool swallowed = false;
     if (empty_first_run) swallowed = file_.locate(count_.end_offset).line > count_line;
@@ -355,11 +300,17 @@ class diagnosis final : public check_observer {
       // test case.
       if (!finding.expected_run) finding.expected_run.emplace();
       finding.expected_run->assign(keys.begin(), keys.end());
-      finding.hints.clear();
       const line_read* l = line_of(w.run);
       // A wrong line past those kept is located now, after all kept ones.
       if (l == nullptr) set_place(finding.at, file_.locate(w.offset));
-      run_hints(finding, l);
+      const line_read* before = line_of(w.run - 1);
+      std::optional<std::int64_t> long_line;
+      if (l != nullptr && l->cut) {
+        long_line = l->line;
+      } else if (before != nullptr && before->cut) {
+        long_line = before->line;
+      }
+      set_run_hints(finding, long_line, utf16_);
     }
     structure_hints(report);
 
@@ -474,52 +425,15 @@ class diagnosis final : public check_observer {
     }
   }
 
-  // The merged or split lines, said with the finding they explain: a split
-  // run with the wrong run it makes, two runs on one line with the count,
-  // when it is wrong, else with the first wrong run after the line.
-  static void structure_hint(test_case_report& report, const structure& found, hint::kind kind) {
-    if (found.line == nullptr) return;
-    const hint h{
-        .what = kind, .line = found.line->line, .run = found.line->run, .runs = found.runs};
-    if (report.count && kind == hint::kind::runs_on_one_line) {
-      report.count->hints.push_back(h);
-      return;
-    }
-    const auto after = std::find_if(report.runs.begin(), report.runs.end(),
-                                    [&](const run_finding& w) { return w.run >= found.line->run; });
-    if (after != report.runs.end()) after->hints.push_back(h);
-  }
-
+  // The merged or split lines, said with the finding they explain.
   void structure_hints(test_case_report& report) const {
-    structure_hint(report, merged_, hint::kind::runs_on_one_line);
-    structure_hint(report, split_, hint::kind::run_split);
-  }
-
-  void count_hints(count_finding& count) const {
-    const std::string_view text = count.at.text;
-    count.hints.clear();
-    if (count.at.line > 0 && !starts_with_number(text)) {
-      if (!utf16_) count.hints.push_back(hint{.what = hint::kind::text_for_count});
-    } else if (count.at.line > 0 && token_count(text) > 1) {
-      count.hints.push_back(hint{.what = hint::kind::count_not_alone});
-    }
-    add_text_hints(count.at, utf16_, count.hints);
-  }
-
-  void run_hints(run_finding& finding, const line_read* l) const {
-    if (finding.at.line > 0 && token_count(finding.at.text) == 0 && finding.expected_run &&
-        !finding.expected_run->empty())
-      finding.hints.push_back(hint{.what = hint::kind::blank_run_line});
-    // A line cut short by the end of the file.
-    if (finding.at.ends_file && !finding.found)
-      finding.hints.push_back(hint{.what = hint::kind::file_ends_early});
-    const line_read* before = line_of(finding.run - 1);
-    if (l != nullptr && l->cut) {
-      finding.hints.push_back(hint{.what = hint::kind::long_line, .line = l->line});
-    } else if (before != nullptr && before->cut) {
-      finding.hints.push_back(hint{.what = hint::kind::long_line, .line = before->line});
-    }
-    add_text_hints(finding.at, utf16_, finding.hints);
+    const auto add = [&](const structure& s, hint::kind kind) {
+      if (s.line == nullptr) return;
+      add_structure_hint(
+          report, hint{.what = kind, .line = s.line->line, .run = s.line->run, .runs = s.runs});
+    };
+    add(merged_, hint::kind::runs_on_one_line);
+    add(split_, hint::kind::run_split);
   }
 
   static void add_warning(test_case_report& report, const warning& w) {
@@ -688,48 +602,7 @@ class diagnosis final : public check_observer {
   std::int32_t failing_ = 0;
 };
 
-const char* failure_text(platform::open_failure failure) {
-  switch (failure) {
-    case platform::open_failure::no_such_file:
-      return "no such file";
-    case platform::open_failure::is_directory:
-      return "it is a directory";
-    case platform::open_failure::permission_denied:
-      return "permission denied";
-    case platform::open_failure::not_regular_file:
-      return "not a regular file (a named pipe, a device or a socket)";
-    case platform::open_failure::none:
-    case platform::open_failure::other:
-      break;
-  }
-  return "it cannot be opened";
-}
-
-std::string not_opened_text(const std::string& file, platform::open_failure failure) {
-  return "cannot open \"" + file + "\": " + failure_text(failure);
-}
-
 }  // namespace
-
-std::string stop_text(const stop& why, const std::string& test_case_file) {
-  const std::string test_case = std::to_string(std::int64_t{why.test_case} + 1);
-  switch (why.why) {
-    case stop::reason::test_case_file_not_opened:
-      return not_opened_text(test_case_file, why.failure);
-    case stop::reason::num_test_cases_unreadable:
-      return "num_test_cases cannot be read.";
-    case stop::reason::negative_num_test_cases:
-      return "num_test_cases is less than 0.";
-    case stop::reason::out_of_memory:
-      return "Not enough memory at test case " + test_case + ".";
-    case stop::reason::num_keys_less_than_1:
-      return "num_keys is less than 1 at test case " + test_case + ".";
-    case stop::reason::short_key_line:
-      return "num_keys is " + std::to_string(why.count) + " but the key line holds only " +
-             std::to_string(why.numbers_read) + " at test case " + test_case + ".";
-  }
-  return {};
-}
 
 file_summary report_run_file(const std::string& test_case_file, const std::string& run_file,
                              const expected_runs& expected, const test_case_file_notes& notes,
@@ -785,25 +658,7 @@ file_summary report_run_file(const std::string& test_case_file, const std::strin
 
 file_summary report_stopped(const std::string& test_case_file, const std::string& run_file,
                             const stop& why, report_printer& printer) {
-  stop_report stopped{
-      .message = stop_text(why, test_case_file), .file = test_case_file, .failure = why.failure};
-  if (why.why != stop::reason::test_case_file_not_opened) {
-    line_locator file(test_case_file);
-    const std::string head(file.head());
-    stopped.hints = hints_of_head(head);
-    // A run file's second line is a run: several numbers, where a
-    // test-case file has the number of keys of its first test case alone.
-    const std::size_t second = head.find('\n');
-    if (why.test_case == 0 && second != std::string::npos) {
-      const std::string_view line2 =
-          std::string_view(head).substr(second + 1, head.find('\n', second + 1) - second - 1);
-      if (token_count(line2) > 1 && starts_with_number(line2))
-        stopped.hints.push_back(file_hint::looks_like_run_file);
-    }
-    if (why.offset >= 0) stopped.line = file.locate(why.offset).line;
-    if (why.why == stop::reason::num_test_cases_unreadable && stopped.line == 0)
-      stopped.hints.push_back(file_hint::empty);
-  }
+  stop_report stopped = describe_stop(why, test_case_file);
   if (test_case_file == run_file) stopped.hints.push_back(file_hint::same_file);
   file_summary summary{.test_case_file = test_case_file, .run_file = run_file, .stopped = stopped};
   printer.file_begun(summary);

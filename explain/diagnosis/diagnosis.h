@@ -52,8 +52,4 @@ file_summary report_run_file(const std::string& test_case_file, const std::strin
 file_summary report_stopped(const std::string& test_case_file, const std::string& run_file,
                             const stop& why, report_printer& printer);
 
-// The words for a stop of the phase: runcheck's message, or for a file that
-// did not open, why.
-std::string stop_text(const stop& why, const std::string& test_case_file);
-
 }  // namespace runcheck::explain
