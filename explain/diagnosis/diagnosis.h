@@ -5,22 +5,14 @@
 // summary gives first, reading nothing else. Only when a test case fails, a
 // run line passes with a warning or a first run is empty is it checked a
 // second time, with a second reader trailing the checker: each test case's
-// findings get their lines and the text that stands there, their hints,
-// the explanation of the first wrong run (from the test case's keys, read
-// again from the test-case file by one more forward reader) and the faulty
-// program whose runs they are, and the report goes to the printer as soon
-// as the next test case's count says whether the file is still read in
-// step. So memory holds one test case's findings, capped (report.h), never
-// the file and never the findings of the test cases before.
-//
-// In step: the first test case is read in step. The next is too when its
-// count is read from a line that holds that one number and nothing else, as
-// a count line does; or when this one was read in step, the check took its
-// lines as it takes those of a file holding the expected listing (its count
-// right, no run line read in pieces, no empty run line skipped by its count
-// read; or its count read at the end of the file), and the next count read
-// is right (as where a count and its first run share a line), stands alone
-// on its line (a number or not), or meets the end of the file.
+// findings get their lines and the text that stands there
+// (test_case_lines.h), their hints (hints.h), the explanation of the first
+// wrong run (explanation.h, from the test case's keys, read again from the
+// test-case file by one more forward reader) and the faulty program whose
+// runs they are (recognition.h), and the report goes to the printer as soon
+// as the next test case's count says whether the file is still read in step
+// (in_step.h). So memory holds one test case's findings, capped (report.h),
+// never the file and never the findings of the test cases before.
 #pragma once
 
 #include <string>
