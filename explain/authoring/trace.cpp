@@ -6,7 +6,6 @@
 #include <string_view>
 #include <vector>
 
-#include "explain/diagnosis/stops.h"
 #include "generation/expected_runs.h"
 #include "generation/reference_generator.h"
 
@@ -50,7 +49,10 @@ int print_trace(const std::string& test_case_file, std::int64_t number, output& 
     if (!tc) source.reset();
   }
   if (!source) {
-    err.put("runcheck-explain: ").put(test_case_file).put(": ").put(stop_text(why, test_case_file));
+    err.put("runcheck-explain: ")
+        .put(test_case_file)
+        .put(": ")
+        .put(stop_words(why, test_case_file));
     err.put("\n");
     return 2;
   }

@@ -362,7 +362,7 @@ file_summary report_run_file(const std::string& test_case_file, const std::strin
   std::optional<text_reader> checked = open_text_file(run_file.c_str(), &failure);
   if (!checked) {
     summary.stopped = stop_report{
-        .message = not_opened_text(run_file, failure), .file = run_file, .failure = failure};
+        .message = not_opened_words(run_file, failure), .file = run_file, .failure = failure};
     printer.file_begun(summary);
     printer.file_ended(summary);
     return summary;

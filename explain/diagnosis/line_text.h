@@ -1,18 +1,12 @@
 // What a line of a run file holds, said of its text as the check's reads
-// cut it: a key-line read cuts tokens at spaces only, a count read takes an
-// optionally signed number.
+// take it; with the key-line read's tokens of reading.h.
 #pragma once
 
-#include <cstddef>
 #include <string_view>
 
+#include "input/reading.h"
+
 namespace runcheck::explain {
-
-// The number of the text's tokens, as a key-line read cuts them.
-std::size_t token_count(std::string_view text);
-
-// The first of those tokens; empty when there is none.
-std::string_view first_token(std::string_view text);
 
 // True when `text` starts with what a count read takes as a number: a
 // digit, after a sign or not.
