@@ -6,6 +6,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
+#include <string>
 #include <string_view>
 
 namespace runcheck::platform {
@@ -61,5 +63,79 @@ bool write_all(file_handle file, std::string_view bytes);
 
 // The line end of the platform's text: "\r\n" on Windows, "\n" elsewhere.
 std::string_view line_end();
+
+// Programs and folders, for running a program under test (process_posix.cpp,
+// process_windows.cpp).
+
+// A new empty folder of the program's own in the system's folder for
+// temporary files (TMPDIR, or TMP and TEMP on Windows); its path, or empty
+// when none can be made.
+std::string make_temporary_folder();
+
+// Makes the folder `path` (UTF-8); false when it cannot, or it exists.
+bool make_folder(const std::string& path);
+
+// Removes `path` and everything in it, read-only files included. False when
+// something is left.
+bool remove_folder(const std::string& path);
+
+// A program to run, and what to give it.
+struct program_request {
+  // The program and its arguments, as given: no shell reads them. A program
+  // named with a folder ("./a.out", "bin/sol") is taken from the current
+  // folder, not from `folder`; one named without is looked for where a shell
+  // looks (PATH).
+  std::span<const std::string> command;
+  std::string folder;           // where it runs
+  std::string standard_input;   // a file it reads as standard input
+  std::string standard_output;  // a file made for its standard output
+  std::string standard_error;   // a file made for its standard error
+  // Besides the two above, a file it may write (a path from `folder`).
+  std::string watched_file;
+  // The program is ended when one of the three files grows past this size.
+  std::int64_t size_cap = 0;
+  double time_limit = 5;  // seconds
+};
+
+// How a program ended. Whatever the ending, every process it started is
+// ended before run_program returns (one that left its process group on
+// POSIX aside), so no file in `folder` stays open.
+struct program_ending {
+  enum class how {
+    exited,           // it ended by itself: `code` is its exit status
+    crashed,          // a signal (POSIX) or an exception (Windows) ended it: `code` names it
+    timed_out,        // still running at the time limit: ended
+    too_much_output,  // a file grew past the size cap: ended; `code` is 0 standard output,
+                      // 1 standard error, 2 the watched file
+    not_started,      // it could not be started: `why` says why
+    interrupted,      // an interrupt came (catch_interrupts): ended
+  };
+  how what = how::exited;
+  std::int64_t code = 0;
+  std::string why;
+  double seconds = 0;  // from its start to its end
+};
+
+// Starts the program of `request` and waits for it to end, within the
+// time limit.
+program_ending run_program(const program_request& request);
+
+// What a crash's `code` is, in words: "SIGSEGV, a segmentation fault",
+// "0xC0000005, an access violation".
+std::string crash_name(std::int64_t code);
+
+// From now on, Ctrl-C or a request to end the program (SIGINT, SIGTERM,
+// SIGHUP; the console's Ctrl-C, Ctrl-Break and close) no longer ends it:
+// interrupted() becomes true, and a program that run_program is running is
+// ended, so that the caller can remove what it made before it ends.
+void catch_interrupts();
+bool interrupted();
+
+// The absolute path of the current folder; empty when it cannot be had.
+std::string current_folder();
+
+// Sets the environment variable `name` (ASCII) to `value` for this program
+// and the programs started from now on.
+void set_environment(const char* name, const std::string& value);
 
 }  // namespace runcheck::platform

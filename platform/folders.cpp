@@ -1,0 +1,83 @@
+// Temporary folders and the current folder, through the standard library's
+// file system, the same on every system.
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <system_error>
+
+#include "platform/platform.h"
+
+namespace runcheck::platform {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Paths in UTF-8, as the rest of the program holds them, whatever the
+// system's own encoding of names.
+std::string utf8(const fs::path& path) {
+  const std::u8string text = path.u8string();
+  return {text.begin(), text.end()};
+}
+
+fs::path path_of(const std::string& text) { return {std::u8string(text.begin(), text.end())}; }
+
+}  // namespace
+
+std::string make_temporary_folder() {
+  std::error_code error;
+  const fs::path base = fs::temp_directory_path(error);
+  if (error) return {};
+  // A name nobody else is likely to take; create_directory refuses one
+  // that exists, so two programs never share a folder.
+  std::random_device device;
+  std::uint64_t number =
+      (std::uint64_t{device()} << 32) ^ device() ^
+      static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+  constexpr int attempts = 100;
+  for (int i = 0; i < attempts; ++i) {
+    number = number * 6364136223846793005U + 1442695040888963407U;
+    std::string name = "runcheck-";
+    for (int digit = 0; digit < 12; ++digit)
+      name += "0123456789abcdefghijklmnopqrstuvwxyz"[(number >> (5 * digit)) % 36];
+    const fs::path folder = base / name;
+    if (fs::create_directory(folder, error)) return utf8(folder);
+    if (error && error != std::errc::file_exists) return {};
+  }
+  return {};
+}
+
+bool make_folder(const std::string& path) {
+  std::error_code error;
+  return fs::create_directory(path_of(path), error);
+}
+
+bool remove_folder(const std::string& text) {
+  const fs::path path = path_of(text);
+  std::error_code error;
+  fs::remove_all(path, error);
+  if (!error && !fs::exists(fs::symlink_status(path, error))) return true;
+  // A read-only file (Windows refuses to remove it) or a folder without
+  // write permission: made writable, then removed again.
+  for (fs::recursive_directory_iterator
+           it(path, fs::directory_options::skip_permission_denied, error),
+       end;
+       !error && it != end; it.increment(error)) {
+    if (!it->is_symlink(error))
+      fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, error);
+  }
+  fs::permissions(path, fs::perms::owner_all, fs::perm_options::add, error);
+  error.clear();
+  fs::remove_all(path, error);
+  return !fs::exists(fs::symlink_status(path, error));
+}
+
+std::string current_folder() {
+  std::error_code error;
+  const fs::path here = fs::current_path(error);
+  return error ? std::string() : utf8(here);
+}
+
+}  // namespace runcheck::platform
