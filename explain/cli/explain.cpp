@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "explain/cli/options.h"
 #include "explain/diagnosis/diagnosis.h"
 #include "explain/grading/grading_printers.h"
+#include "explain/grading/roster.h"
 #include "explain/printers/html_printer.h"
 #include "explain/printers/json_printer.h"
 #include "explain/printers/message.h"
@@ -17,101 +19,24 @@
 #include "explain/report/audience.h"
 #include "explain/report/submission.h"
 #include "generation/expected_runs.h"
-#include "input/text_reader.h"
 #include "platform/platform.h"
 
 namespace runcheck::explain {
 
 namespace {
 
-// The run files to grade, one at a time: those named on the command line,
-// or those a roster names. The roster is read a batch of paths at a time,
-// its reader closed in between, so a class of any size takes the memory of
-// one batch, and no reader's block stays open beside the run files'.
-class run_files {
- public:
-  explicit run_files(const options& given) : given_(given) {
-    if (given.roster.empty()) return;
-    // A path in the roster is taken from the roster's folder.
-    const std::size_t slash = given.roster.find_last_of("/\\");
-    if (slash != std::string::npos) folder_ = given.roster.substr(0, slash + 1);
-    readable_ = fill();
-  }
-
-  // The next run file; false after the last.
-  bool next(std::string& path) {
-    if (given_.roster.empty()) {
-      if (next_ >= given_.files.size()) return false;
-      path = given_.files[next_++];
-      return true;
-    }
-    if (next_ >= batch_.size() && !(more_ && fill() && !batch_.empty())) return false;
-    path = std::move(batch_[next_++]);
-    return true;
-  }
-
-  // Why the roster could not be read; empty when it was.
-  std::string roster_error() const {
-    if (given_.roster.empty() || readable_) return {};
-    return "cannot read the roster \"" + given_.roster + "\"";
-  }
-
- private:
-  // Reads the next batch of paths from where the last one ended. A line
-  // holds one path; blank lines and lines starting with # are skipped, and
-  // white space at either end dropped.
-  bool fill() {
-    constexpr std::size_t batch = 1024;
-    constexpr std::size_t longest_path = 4096;
-    batch_.clear();
-    next_ = 0;
-    std::optional<text_reader> roster = open_text_file(given_.roster.c_str());
-    if (!roster) return false;
-    for (std::int64_t skip = read_; skip > 0;) {
-      const std::string_view block = roster->buffered();
-      if (block.empty()) break;
-      const std::size_t n = std::min<std::size_t>(block.size(), static_cast<std::size_t>(skip));
-      roster->consume(n);
-      skip -= static_cast<std::int64_t>(n);
-    }
-    while (batch_.size() < batch && !roster->at_end()) {
-      std::string line;
-      for (int c = roster->get(); c != '\n' && c != text_reader::end_of_file; c = roster->get())
-        if (line.size() <= longest_path) line.push_back(static_cast<char>(c));
-      const std::size_t first = line.find_first_not_of(" \t\r");
-      if (first == std::string::npos || line[first] == '#') continue;
-      line = line.substr(first, line.find_last_not_of(" \t\r") - first + 1);
-      const bool absolute =
-          line[0] == '/' || line[0] == '\\' || (line.size() > 1 && line[1] == ':');
-      batch_.push_back(absolute ? line : folder_ + line);
-    }
-    more_ = !roster->at_end();
-    read_ = roster->offset();
-    return true;
-  }
-
-  const options& given_;
-  std::size_t next_ = 1;  // files[0] is the test-case file; or in batch_
-  std::string folder_;
-  std::vector<std::string> batch_;
-  std::int64_t read_ = 0;  // bytes of the roster read
-  bool more_ = false;      // the roster holds more after the batch
-  bool readable_ = false;
-};
-
-// Grades the run files of `given` and hands each report to `printer`. Gives
-// the worst of the files' statuses: 0 every test case passed, 1 one failed,
-// 2 a check could not run.
-int grade(const options& given, report_printer& printer) {
+// Grades the run files of `given`, or those of `listed` where a roster is
+// given, and hands each report to `printer`. Gives the worst of the files'
+// statuses: 0 every test case passed, 1 one failed, 2 a check could not run.
+int grade(const options& given, roster* listed, report_printer& printer) {
   const std::string& test_case_file = given.files[0];
-  run_files files(given);
 
   // The runs are generated once, for every run file.
   const auto line = std::make_unique<key_line>();
   stop why;
   // Each test case's expected lines are kept for the independent score
   // where more than one run file will use them.
-  test_case_file_watcher watcher(!given.roster.empty() || given.files.size() > 2);
+  test_case_file_watcher watcher(listed != nullptr || given.files.size() > 2);
   const std::optional<expected_runs> expected =
       generate_expected_runs(test_case_file.c_str(), *line, &watcher, why);
   test_case_file_notes notes;
@@ -122,7 +47,10 @@ int grade(const options& given, report_printer& printer) {
       .keep_runs = given.output == format::html && given.reader == audience::instructor};
 
   int status = 0;
-  for (std::string run_file; files.next(run_file);) {
+  std::size_t next = 1;  // in given.files
+  for (std::string run_file;
+       listed != nullptr ? listed->next(run_file) : next < given.files.size();) {
+    if (listed == nullptr) run_file = given.files[next++];
     const file_summary summary = expected ? report_run_file(test_case_file, run_file, *expected,
                                                             notes, options, *line, printer)
                                           : report_stopped(test_case_file, run_file, why, printer);
@@ -169,7 +97,7 @@ int judge(const options& given, output& out, output& err) {
     }
   }
   judge_printer printer;
-  int status = grade(checked, printer);
+  int status = grade(checked, nullptr, printer);
   // A run file that cannot be read is the contestant's wrong answer; only a
   // test-case file that cannot be used is the checker's failure.
   const submission_verdict verdict = verdict_of(printer.summary());
@@ -220,32 +148,34 @@ int check(const options& given, output& out, output& err) {
     case options::action::check:
       break;
   }
+  std::optional<roster> listed;
   if (!given.roster.empty()) {
-    const run_files roster(given);
-    if (const std::string error = roster.roster_error(); !error.empty()) {
-      err.put("runcheck-explain: ").put(error).put("\n");
+    listed.emplace(given.roster);
+    if (!listed->readable()) {
+      err.put("runcheck-explain: cannot read the roster \"").put(given.roster).put("\"\n");
       return 2;
     }
   }
+  roster* const from = listed ? &*listed : nullptr;
   // Each format's printer; the report is the same for all.
   int status = 0;
   switch (given.output) {
     case format::text: {
       text_printer text(out);
       audience_printer seen(text, given.reader);
-      status = grade(given, seen);
+      status = grade(given, from, seen);
       seen.all_files_ended();
       break;
     }
     case format::json: {
       json_printer json_lines(out);
       audience_printer seen(json_lines, given.reader);
-      status = grade(given, seen);
+      status = grade(given, from, seen);
       break;
     }
     case format::csv: {
       csv_printer rows(out);
-      status = grade(given, rows);
+      status = grade(given, from, rows);
       break;
     }
     case format::gradescope:
@@ -253,12 +183,12 @@ int check(const options& given, output& out, output& err) {
       results_printer results(out, given.output == format::gradescope
                                        ? results_printer::system::gradescope
                                        : results_printer::system::prairielearn);
-      status = grade(given, results);
+      status = grade(given, from, results);
       break;
     }
     case format::junit: {
       junit_printer suites(out);
-      status = grade(given, suites);
+      status = grade(given, from, suites);
       suites.all_files_ended();
       break;
     }
@@ -269,7 +199,7 @@ int check(const options& given, output& out, output& err) {
     case format::html: {
       html_printer page(out, given.files[0]);
       audience_printer seen(page, given.reader);
-      status = grade(given, seen);
+      status = grade(given, from, seen);
       seen.all_files_ended();
       break;
     }
