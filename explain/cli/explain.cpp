@@ -8,14 +8,11 @@
 
 #include "explain/authoring/test_authoring.h"
 #include "explain/authoring/trace.h"
+#include "explain/cli/formats.h"
 #include "explain/cli/options.h"
 #include "explain/diagnosis/diagnosis.h"
 #include "explain/grading/grading_printers.h"
 #include "explain/grading/roster.h"
-#include "explain/printers/html_printer.h"
-#include "explain/printers/json_printer.h"
-#include "explain/printers/message.h"
-#include "explain/printers/text_printer.h"
 #include "explain/report/audience.h"
 #include "explain/report/submission.h"
 #include "generation/expected_runs.h"
@@ -72,28 +69,19 @@ bool copy_standard_input(const std::string& path) {
   return written;
 }
 
-// Writes `text` to `path`; false when it cannot.
-bool write_file(const std::string& path, std::string_view text) {
-  const platform::file_handle file = platform::create_file(path.c_str());
-  if (file == platform::file_handle::none) return false;
-  const bool written = platform::write_all(file, text);
-  platform::close_file(file);
-  return written;
-}
-
 // A judge's checker: one run file, the verdict in the exit status, the
 // messages where the judge reads them.
-int judge(const options& given, output& out, output& err) {
+int judge(const options& given, const format_row& row, output& out, output& err) {
   options checked = given;
   std::string feedback = given.feedback_dir;
-  if (given.output == format::kattis) {
-    if (!feedback.empty() && feedback.back() != '/' && feedback.back() != '\\') feedback += '/';
+  if (!feedback.empty() && feedback.back() != '/' && feedback.back() != '\\') feedback += '/';
+  if (row.arguments.run_file < 0) {
     // The run file comes on standard input; the checks read it more than
     // once, so it is kept in the feedback folder.
     checked.files[1] = feedback + "team_output";
     if (!copy_standard_input(checked.files[1])) {
       err.put("runcheck-explain: cannot write ").put(checked.files[1]).put("\n");
-      return exit_status(given.output, 2);
+      return row.failure;
     }
   }
   judge_printer printer;
@@ -103,51 +91,14 @@ int judge(const options& given, output& out, output& err) {
   const submission_verdict verdict = verdict_of(printer.summary());
   if (verdict == submission_verdict::missing || verdict == submission_verdict::unreadable)
     status = 1;
-  switch (given.output) {
-    case format::kattis:
-      if (!write_file(feedback + "judgemessage.txt", printer.judge().text()) ||
-          !write_file(feedback + "teammessage.txt", printer.team().text())) {
-        err.put("runcheck-explain: cannot write the messages into ").put(feedback).put("\n");
-        return exit_status(given.output, 2);
-      }
-      break;
-    case format::testlib:
-      err.put(printer.line()).put("\n");
-      break;
-    case format::cms:
-      // The outcome, then the message for the contestant.
-      out.put(fraction_text(independent_fraction(printer.summary()))).put("\n");
-      err.put(status == 0 ? std::string("translate:success") : printer.line()).put("\n");
-      // The check could not run: that is the checker's failure.
-      if (status == 2) return 1;
-      break;
-    default:
-      break;
-  }
-  return exit_status(given.output, status);
+  if (!row.deliver(printer, feedback, out, err)) return row.failure;
+  return row.exits[status];
 }
 
-int check(const options& given, output& out, output& err) {
-  switch (given.what) {
-    case options::action::help:
-      out.put(usage).put(help);
-      return 0;
-    case options::action::version:
-      out.put("runcheck-explain " RUNCHECK_VERSION "\n");
-      return 0;
-    case options::action::wrong:
-      err.put("runcheck-explain: ").put(given.error).put("\n").put(usage);
-      // For a contest checker 2 is a presentation error; its failure is 3.
-      return given.output == format::testlib ? 3 : 2;
-    case options::action::coverage:
-      return run_coverage(given.files[0], given.output == format::json, out);
-    case options::action::make_tests:
-      return run_make_tests(given.seed, out, err);
-    case options::action::trace:
-      return print_trace(given.files[0], given.trace, out, err);
-    case options::action::check:
-      break;
-  }
+// Grades the run files in the format asked for.
+int grade_in_format(const options& given, output& out, output& err) {
+  const format_row& row = format_row_of(given.output);
+  if (row.takes == form::judge) return judge(given, row, out, err);
   std::optional<roster> listed;
   if (!given.roster.empty()) {
     listed.emplace(given.roster);
@@ -156,68 +107,47 @@ int check(const options& given, output& out, output& err) {
       return 2;
     }
   }
-  roster* const from = listed ? &*listed : nullptr;
-  // Each format's printer; the report is the same for all.
-  int status = 0;
-  switch (given.output) {
-    case format::text: {
-      text_printer text(out);
-      audience_printer seen(text, given.reader);
-      status = grade(given, from, seen);
-      seen.all_files_ended();
+  const std::unique_ptr<report_printer> printer = row.printer(out, given.files[0]);
+  audience_printer seen(*printer, given.reader);
+  const int status = grade(given, listed ? &*listed : nullptr, seen);
+  seen.all_files_ended();
+  return row.exits[status];
+}
+
+// Does what the options ask for; gives the exit status.
+int run_action(const options& given, output& out, output& err) {
+  switch (given.what) {
+    case options::action::help:
+      out.put(help());
+      return 0;
+    case options::action::version:
+      out.put("runcheck-explain " RUNCHECK_VERSION "\n");
+      return 0;
+    case options::action::wrong:
+      err.put("runcheck-explain: ").put(given.error).put("\n").put(usage);
+      return format_row_of(given.output).failure;
+    case options::action::coverage:
+      return run_coverage(given.files[0], given.output == format::json, out);
+    case options::action::make_tests:
+      return run_make_tests(given.seed, out, err);
+    case options::action::trace:
+      return print_trace(given.files[0], given.trace, out, err);
+    case options::action::grade:
       break;
-    }
-    case format::json: {
-      json_printer json_lines(out);
-      audience_printer seen(json_lines, given.reader);
-      status = grade(given, from, seen);
-      break;
-    }
-    case format::csv: {
-      csv_printer rows(out);
-      status = grade(given, from, rows);
-      break;
-    }
-    case format::gradescope:
-    case format::prairielearn: {
-      results_printer results(out, given.output == format::gradescope
-                                       ? results_printer::system::gradescope
-                                       : results_printer::system::prairielearn);
-      status = grade(given, from, results);
-      break;
-    }
-    case format::junit: {
-      junit_printer suites(out);
-      status = grade(given, from, suites);
-      suites.all_files_ended();
-      break;
-    }
-    case format::kattis:
-    case format::testlib:
-    case format::cms:
-      return judge(given, out, err);
-    case format::html: {
-      html_printer page(out, given.files[0]);
-      audience_printer seen(page, given.reader);
-      status = grade(given, from, seen);
-      seen.all_files_ended();
-      break;
-    }
   }
-  return exit_status(given.output, status);
+  return grade_in_format(given, out, err);
 }
 
 }  // namespace
 
 int run(std::span<const std::string_view> args, output& out, output& err) {
   const options given = parse_options(args);
-  const int status = check(given, out, err);
+  const int status = run_action(given, out, err);
   // A grader must not take a lost report for a verdict.
   out.flush();
   if (out.failed()) {
     err.put("runcheck-explain: the output could not be written\n");
-    // For a contest checker 2 is a presentation error; its failure is 3.
-    return given.output == format::testlib ? 3 : 2;
+    return format_row_of(given.output).failure;
   }
   return status;
 }

@@ -21,7 +21,9 @@ const std::string_view usage =
     "       runcheck-explain --coverage [--json] [TEST_CASE_FILE]\n"
     "       runcheck-explain --make-tests [--seed N]\n";
 
-const std::string_view help =
+namespace {
+
+constexpr std::string_view help_before_formats =
     "\n"
     "Checks each RUN_FILE against the runs that replacement selection with a\n"
     "buffer of five records makes from the test cases in TEST_CASE_FILE, with\n"
@@ -34,11 +36,9 @@ const std::string_view help =
     "For the author of a test-case file, --coverage says which rules of\n"
     "replacement selection TEST_CASE_FILE exercises and which faulty programs it\n"
     "catches, and --make-tests writes a small test-case file that catches them all.\n"
-    "\n"
-    "  --format NAME text (the default), json, csv, gradescope, junit, kattis,\n"
-    "                testlib, cms, prairielearn or html (a page for a browser):\n"
-    "                what the report is printed as, each with its system's exit\n"
-    "                status (below)\n"
+    "\n";
+
+constexpr std::string_view help_after_formats =
     "  --json        the same as --format json: one JSON document per run file,\n"
     "                one per line (JSON Lines)\n"
     "  --audience WHO\n"
@@ -67,74 +67,29 @@ const std::string_view help =
     "With --coverage: 0 every faulty program is caught, 1 one passes the file, 2\n"
     "the file cannot be used.\n";
 
-namespace {
-
-struct named_format {
-  std::string_view name;
-  format value;
-};
-
-constexpr named_format formats[] = {
-    {"text", format::text},
-    {"json", format::json},
-    {"csv", format::csv},
-    {"gradescope", format::gradescope},
-    {"junit", format::junit},
-    {"kattis", format::kattis},
-    {"testlib", format::testlib},
-    {"cms", format::cms},
-    {"prairielearn", format::prairielearn},
-    {"html", format::html},
-};
-
-// Judges run a checker on one run file, with their files in their order.
-bool judge_format(format f) {
-  return f == format::kattis || f == format::testlib || f == format::cms;
-}
-
-// Formats that grade exactly one run file.
-bool one_file_format(format f) {
-  return judge_format(f) || f == format::gradescope || f == format::prairielearn;
+// `text` as lines of at most `width` characters, each after `indent`, cut
+// at spaces; the first line's indent is left to the caller.
+std::string wrapped(std::string_view text, std::size_t indent, std::size_t width) {
+  std::string lines;
+  std::size_t column = indent;
+  while (!text.empty()) {
+    const std::size_t end = std::min(text.find(' '), text.size());
+    const std::string_view word = text.substr(0, end);
+    text.remove_prefix(std::min(end + 1, text.size()));
+    if (column > indent && column + 1 + word.size() > width) {
+      lines.append("\n").append(indent, ' ');
+      column = indent;
+    } else if (column > indent) {
+      lines += ' ';
+      ++column;
+    }
+    lines += word;
+    column += word.size();
+  }
+  return lines + "\n";
 }
 
 }  // namespace
-
-std::string_view format_name(format f) {
-  for (const named_format& n : formats)
-    if (n.value == f) return n.name;
-  return {};
-}
-
-bool format_named(std::string_view name, format& f) {
-  for (const named_format& n : formats) {
-    if (n.name == name) {
-      f = n.value;
-      return true;
-    }
-  }
-  return false;
-}
-
-int exit_status(format f, int status) {
-  switch (f) {
-    case format::gradescope:
-    case format::prairielearn:
-    case format::cms:
-      // A failing student is not a failing grader.
-      return 0;
-    case format::kattis:
-      return status == 0 ? 42 : status == 1 ? 43 : 2;
-    case format::testlib:
-      return status == 0 ? 0 : status == 1 ? 1 : 3;
-    case format::text:
-    case format::json:
-    case format::csv:
-    case format::junit:
-    case format::html:
-      break;
-  }
-  return status;
-}
 
 options parse_options(std::span<const std::string_view> args) {
   options result;
@@ -183,11 +138,13 @@ options parse_options(std::span<const std::string_view> args) {
         .what = options::action::wrong, .output = result.output, .error = std::move(error)};
   };
   if (format_option->count() > 0) {
-    if (!format_named(format_given, result.output))
-      return wrong(
-          "--format takes text, json, csv, gradescope, junit, kattis, testlib, cms or "
-          "prairielearn, not " +
-          format_given);
+    const format_row* const named = format_named(format_given);
+    if (named == nullptr) {
+      std::vector<std::string_view> names;
+      for (const format_row& row : formats()) names.push_back(row.name);
+      return wrong("--format takes " + spoken_list(names) + ", not " + format_given);
+    }
+    result.output = named->id;
     if (json && result.output != format::json)
       return wrong("--json and --format " + format_given + " do not go together");
   } else if (json) {
@@ -200,7 +157,7 @@ options parse_options(std::span<const std::string_view> args) {
     } else if (audience_given != "instructor") {
       return wrong("--audience takes student or instructor, not " + audience_given);
     }
-    if (!plain && result.output != format::html)
+    if (!format_row_of(result.output).audience)
       return wrong(
           "--audience goes with --format text, json or html; the other formats give "
           "each reader their own message");
@@ -230,25 +187,18 @@ options parse_options(std::span<const std::string_view> args) {
     result.what = options::action::make_tests;
     return result;
   }
-  if (judge_format(result.output)) {
+  const format_row& row = format_row_of(result.output);
+  if (row.takes == form::judge) {
     if (roster) return wrong("--roster does not go with --format " + format_given);
-    if (result.output == format::kattis) {
-      // Judges of that family may pass more arguments after the three; they
-      // are not for us.
-      if (result.files.size() < 3)
-        return wrong(
-            "--format kattis takes INPUT ANSWER FEEDBACK_DIR, the run file on standard "
-            "input");
-      result.feedback_dir = result.files[2];
-      result.files = {result.files[0], "-"};
-      return result;
-    }
-    if (result.files.size() != 3) {
-      return wrong(result.output == format::testlib ? "--format testlib takes INPUT RUN_FILE ANSWER"
-                                                    : "--format cms takes INPUT ANSWER RUN_FILE");
-    }
-    if (result.output == format::cms) result.files[1] = result.files[2];
-    result.files.pop_back();
+    const judge_arguments& form = row.arguments;
+    if (result.files.size() < 3 || (!form.more_allowed && result.files.size() != 3))
+      return wrong("--format " + std::string(row.name) + " takes " + std::string(form.names));
+    if (form.feedback >= 0)
+      result.feedback_dir = result.files[static_cast<std::size_t>(form.feedback)];
+    const std::string run_file = form.run_file < 0
+                                     ? std::string("-")
+                                     : result.files[static_cast<std::size_t>(form.run_file)];
+    result.files = {result.files[0], run_file};
     return result;
   }
   if (result.files.empty()) result.files.emplace_back(default_test_case_file);
@@ -266,14 +216,27 @@ options parse_options(std::span<const std::string_view> args) {
   }
   if (roster) {
     if (result.files.size() > 1) return wrong("--roster takes the test-case file alone");
-    if (one_file_format(result.output))
+    if (row.takes == form::one_run_file)
       return wrong("--format " + format_given + " grades one run file, not a roster");
     return result;
   }
   if (result.files.size() == 1) result.files.emplace_back(default_run_file);
-  if (one_file_format(result.output) && result.files.size() > 2)
+  if (row.takes == form::one_run_file && result.files.size() > 2)
     return wrong("--format " + format_given + " grades one run file");
   return result;
+}
+
+std::string help() {
+  std::vector<std::string_view> names;
+  for (const format_row& row : formats()) names.push_back(row.help);
+  constexpr std::size_t indent = 16;
+  constexpr std::size_t width = 78;
+  return std::string(usage) + std::string(help_before_formats) + "  --format NAME " +
+         wrapped(spoken_list(names) +
+                     ": what the report is printed as, each with its system's exit status "
+                     "(below)",
+                 indent, width) +
+         std::string(help_after_formats);
 }
 
 }  // namespace runcheck::explain

@@ -1,6 +1,5 @@
-// The printers of the grading formats (options.h names them): each formats
-// the report of report.h as its system reads it, and nothing more. The exit
-// status of each is grading.h's exit_status().
+// The printers of the graders' formats: each formats the report of report.h
+// as its system reads it, and nothing more.
 #pragma once
 
 #include <cstdint>
@@ -16,7 +15,7 @@
 namespace runcheck::explain {
 
 // CSV (RFC 4180): a header row, then one row per run file: run_file,
-// verdict (grading.h's names), passed, failed, total, score (the independent
+// verdict (submission.h's names), passed, failed, total, score (the independent
 // score as a fraction), first_failing (the first failing test case from 1,
 // empty when none).
 class csv_printer final : public report_printer {

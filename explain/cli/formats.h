@@ -1,0 +1,76 @@
+// The formats a report is printed in, one row each: the one place that says
+// what a format is called, how the help lists it, which printer writes it,
+// its exit status, whether --audience applies and what it grades in one
+// call. The help's list of formats, the message for a name that is none of
+// them and the dispatch all read this table.
+#pragma once
+
+#include <array>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "explain/grading/grading_printers.h"
+#include "explain/report/report.h"
+#include "platform/output.h"
+
+namespace runcheck::explain {
+
+enum class format { text, json, csv, gradescope, junit, kattis, testlib, cms, prairielearn, html };
+
+// What a format grades in one call.
+enum class form {
+  run_files,     // any number of run files, named or listed in a roster
+  one_run_file,  // one run file
+  judge,         // one run file, a judge's arguments in its system's order
+};
+
+// A judge's arguments as its system passes them: INPUT (the test-case file)
+// first; the answer it also passes is not read, as the expected runs are
+// made from INPUT.
+struct judge_arguments {
+  std::string_view names;     // as a message names them
+  int run_file = -1;          // the run file's place; -1: on standard input
+  int feedback = -1;          // the place of the folder the messages go to; -1: none
+  bool more_allowed = false;  // more arguments may follow, which are not ours
+};
+
+// Writes a judge's messages where its system reads them, once its one run
+// file is graded (`feedback`: the folder, with its separator, or empty).
+// False when they cannot be written, which is said on `err`.
+using judge_delivery = bool (*)(const judge_printer& printer, const std::string& feedback,
+                                output& out, output& err);
+
+// The printer of a format that is not a judge's, for a call whose test-case
+// file is `test_case_file`.
+using printer_factory = std::unique_ptr<report_printer> (*)(output& out,
+                                                            const std::string& test_case_file);
+
+struct format_row {
+  format id = format::text;
+  std::string_view name;  // on the command line
+  std::string_view help;  // in the help's list of formats
+  // The exit status for the worst of the run files: [0] every test case
+  // passed, [1] one failed, [2] a check could not run.
+  std::array<int, 3> exits{};
+  int failure = 2;        // the arguments are wrong, or the report was not written
+  bool audience = false;  // --audience decides what the report shows
+  form takes = form::run_files;
+  judge_arguments arguments;          // a judge's
+  printer_factory printer = nullptr;  // all but the judges
+  judge_delivery deliver = nullptr;   // the judges
+};
+
+// Every format, in the order the help and the messages list them; text, the
+// default, first.
+std::span<const format_row> formats();
+
+// The row of `f`; the row named `name`, or none.
+const format_row& format_row_of(format f);
+const format_row* format_named(std::string_view name);
+
+// `items` as a list for a person: "a", "a or b", "a, b or c".
+std::string spoken_list(std::span<const std::string_view> items);
+
+}  // namespace runcheck::explain
