@@ -1,8 +1,11 @@
 #include "explain/cli/options.h"
 
-#include <CLI/CLI.hpp>
 #include <algorithm>
+#include <array>
 #include <charconv>
+#include <cstddef>
+#include <limits>
+#include <optional>
 #include <utility>
 
 #include "check/run_file_checker.h"
@@ -89,140 +92,331 @@ std::string wrapped(std::string_view text, std::size_t indent, std::size_t width
   return lines + "\n";
 }
 
+// The options, a row each.
+enum class option_id {
+  help,
+  version,
+  json,
+  strict,
+  coverage,
+  make_tests,
+  format,
+  audience,
+  roster,
+  seed,
+  trace
+};
+
+struct option_row {
+  option_id id = option_id::help;
+  std::string_view name;
+  std::string_view alias;
+  bool takes_value = false;
+  // What its value may be, for a person; for --format the table of formats
+  // says it.
+  std::string_view takes;
+};
+
+constexpr option_row option_rows[] = {
+    {.id = option_id::help, .name = "--help", .alias = "-h"},
+    {.id = option_id::version, .name = "--version"},
+    {.id = option_id::json, .name = "--json"},
+    {.id = option_id::strict, .name = "--strict"},
+    {.id = option_id::coverage, .name = "--coverage"},
+    {.id = option_id::make_tests, .name = "--make-tests"},
+    {.id = option_id::format, .name = "--format", .takes_value = true},
+    {.id = option_id::audience,
+     .name = "--audience",
+     .takes_value = true,
+     .takes = "student or instructor"},
+    {.id = option_id::roster,
+     .name = "--roster",
+     .takes_value = true,
+     .takes = "the file that names the run files"},
+    {.id = option_id::seed,
+     .name = "--seed",
+     .takes_value = true,
+     .takes = "a whole number from 0 to 18446744073709551615"},
+    {.id = option_id::trace,
+     .name = "--trace",
+     .takes_value = true,
+     .takes = "a test case number from 1"},
+};
+constexpr std::size_t option_count = std::size(option_rows);  // one row per option_id, in order
+
+std::string all_format_names() {
+  std::vector<std::string_view> names;
+  for (const format_row& row : formats()) names.push_back(row.name);
+  return spoken_list(names);
+}
+
+std::string takes_text(const option_row& row) {
+  return row.id == option_id::format ? all_format_names() : std::string(row.takes);
+}
+
+// The arguments as given, before any rule is applied.
+struct arguments {
+  std::array<int, option_count> count{};          // times each option is given
+  std::array<std::string, option_count> value{};  // each one's value
+  std::vector<std::string> files;
+  std::string unknown;  // the first option that is none of ours
+  std::string error;    // the first option given wrongly, said for a person
+
+  bool has(option_id id) const { return count[static_cast<std::size_t>(id)] > 0; }
+  const std::string& operator[](option_id id) const { return value[static_cast<std::size_t>(id)]; }
+};
+
+bool is_option(std::string_view arg) {
+  if (arg.size() > 2 && arg.starts_with("--")) return arg[2] != '-';
+  return arg.size() > 1 && arg[0] == '-' &&
+         ((arg[1] >= 'a' && arg[1] <= 'z') || (arg[1] >= 'A' && arg[1] <= 'Z'));
+}
+
+arguments read_arguments(std::span<const std::string_view> args) {
+  arguments read;
+  const auto end_of_options = std::find(args.begin(), args.end(), "--");
+  const auto wrongly = [&read](std::string error) {
+    if (read.error.empty()) read.error = std::move(error);
+  };
+  for (auto arg = args.begin(); arg != end_of_options; ++arg) {
+    if (!is_option(*arg)) {
+      read.files.emplace_back(*arg);
+      continue;
+    }
+    const std::size_t equals = arg->find('=');
+    const std::string_view name = arg->substr(0, equals);
+    const auto* const row =
+        std::find_if(std::begin(option_rows), std::end(option_rows), [&](const option_row& r) {
+          return r.name == name || (!r.alias.empty() && r.alias == name);
+        });
+    if (row == std::end(option_rows)) {
+      if (read.unknown.empty()) read.unknown = *arg;
+      continue;
+    }
+    const auto i = static_cast<std::size_t>(row->id);
+    if (++read.count[i] > 1 && row->takes_value)
+      wrongly(std::string(row->name) + " is given more than once");
+    if (!row->takes_value) {
+      if (equals != std::string_view::npos) wrongly(std::string(row->name) + " takes no value");
+      continue;
+    }
+    if (equals != std::string_view::npos) {
+      read.value[i] = arg->substr(equals + 1);
+    } else if (arg + 1 != end_of_options) {
+      read.value[i] = *++arg;
+    }
+    if (read.value[i].empty())
+      wrongly(std::string(row->name) + " needs a value: " + takes_text(*row));
+  }
+  if (end_of_options != args.end())
+    read.files.insert(read.files.end(), end_of_options + 1, args.end());
+  return read;
+}
+
+// What the arguments ask for, as facts the rules below name.
+using facts = std::uint32_t;
+constexpr facts format_unknown = 1U << 0U;     // --format names no format
+constexpr facts json_switch = 1U << 1U;        // --json
+constexpr facts format_not_json = 1U << 2U;    // --format names a format but json
+constexpr facts audience_unknown = 1U << 3U;   // --audience names neither reader
+constexpr facts audience_given = 1U << 4U;     // --audience
+constexpr facts format_one_reader = 1U << 5U;  // a format --audience does not apply to
+constexpr facts coverage = 1U << 6U;           // --coverage
+constexpr facts make_tests = 1U << 7U;         // --make-tests
+constexpr facts trace = 1U << 8U;              // --trace
+constexpr facts strict = 1U << 9U;             // --strict
+constexpr facts roster = 1U << 10U;            // --roster
+constexpr facts format_not_plain = 1U << 11U;  // a format but text and json
+constexpr facts seed = 1U << 12U;              // --seed
+constexpr facts no_make_tests = 1U << 13U;     // not --make-tests
+constexpr facts seed_unreadable = 1U << 14U;   // --seed's value is no whole number in range
+constexpr facts json_output = 1U << 15U;       // --json or --format json
+constexpr facts a_file = 1U << 16U;            // a file named
+constexpr facts two_files = 1U << 17U;         // two or more
+constexpr facts three_files = 1U << 18U;       // three or more
+constexpr facts judge = 1U << 19U;             // a judge's format
+constexpr facts one_run_file = 1U << 20U;      // a format that grades one run file, not a judge's
+constexpr facts trace_not_a_test_case = 1U << 21U;  // --trace's value is no number from 1
+constexpr facts always = 1U << 31U;
+
+// The rules of the command line, in the order they are checked: the first
+// that holds is said. A rule holds where one of `first` and one of `second`
+// hold together. In a message, {format}, {audience} and {seed} stand for
+// the values given, {formats} for every format's name and {audience formats}
+// for the names of those that --audience applies to.
+struct rule {
+  facts first = 0;
+  facts second = 0;
+  std::string_view message;
+};
+
+constexpr rule rules[] = {
+    {format_unknown, always, "--format takes {formats}, not {format}"},
+    {json_switch, format_not_json, "--json and --format {format} do not go together"},
+    {audience_unknown, always, "--audience takes student or instructor, not {audience}"},
+    {audience_given, format_one_reader,
+     "--audience goes with --format {audience formats}; the other formats give each reader "
+     "their own message"},
+    {coverage, make_tests, "--coverage and --make-tests do not go together"},
+    {strict, coverage | make_tests | trace, "--strict goes with checking run files"},
+    {trace, coverage | make_tests, "--trace does not go with --coverage or --make-tests"},
+    {coverage | make_tests | trace, roster | audience_given,
+     "--roster and --audience go with checking run files"},
+    {coverage | make_tests | trace, format_not_plain,
+     "--format {format} goes with checking run files"},
+    {seed, no_make_tests, "--seed goes with --make-tests"},
+    {seed_unreadable, always,
+     "--seed takes a whole number from 0 to 18446744073709551615, not {seed}"},
+    {make_tests, json_output, "--make-tests writes a test-case file, not JSON"},
+    {make_tests, a_file, "--make-tests reads no file"},
+    {judge, roster, "--roster does not go with --format {format}"},
+    {trace_not_a_test_case, always, "--trace needs a test case number from 1"},
+    {trace, two_files | json_output, "--trace reads one test-case file, and writes no JSON"},
+    {coverage, two_files, "--coverage reads one test-case file"},
+    {roster, two_files, "--roster takes the test-case file alone"},
+    {roster, one_run_file, "--format {format} grades one run file, not a roster"},
+    {one_run_file, three_files, "--format {format} grades one run file"},
+};
+
+void replace_all(std::string& text, std::string_view name, std::string_view value) {
+  for (std::size_t at = text.find(name); at != std::string::npos;
+       at = text.find(name, at + value.size()))
+    text.replace(at, name.size(), value);
+}
+
+// A rule's message, with the values given in place.
+std::string message_of(const rule& r, const arguments& read) {
+  std::string message(r.message);
+  replace_all(message, "{format}", read[option_id::format]);
+  replace_all(message, "{audience}", read[option_id::audience]);
+  replace_all(message, "{seed}", read[option_id::seed]);
+  replace_all(message, "{formats}", all_format_names());
+  std::vector<std::string_view> names;
+  for (const format_row& f : formats())
+    if (f.audience) names.push_back(f.name);
+  replace_all(message, "{audience formats}", spoken_list(names));
+  return message;
+}
+
+// --seed's value: a whole number from 0 to 2^64 - 1, written in digits.
+std::optional<std::uint64_t> seed_of(std::string_view text) {
+  std::uint64_t number = 0;
+  const auto [stop, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+  if (text.empty() || error != std::errc() || stop != text.data() + text.size()) return {};
+  return number;
+}
+
+// --trace's value: digits, after a + perhaps. A number past the largest is
+// no test case of any file, as the trace then says.
+std::optional<std::int64_t> test_case_number_of(std::string_view text) {
+  if (text.starts_with('+')) text.remove_prefix(1);
+  std::int64_t number = 0;
+  const auto [stop, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+  if (text.empty() || stop != text.data() + text.size() || text.starts_with('-')) return {};
+  if (error == std::errc::result_out_of_range) return std::numeric_limits<std::int64_t>::max();
+  return number;
+}
+
+// The facts that hold for `read`, whose format is `row`.
+facts facts_of(const arguments& read, const format_row& row) {
+  const format_row* const named = format_named(read[option_id::format]);
+  const std::string& reader = read[option_id::audience];
+  const std::optional<std::int64_t> test_case = test_case_number_of(read[option_id::trace]);
+  const auto given = [&read](option_id id) { return read.has(id); };
+  const std::pair<facts, bool> table[] = {
+      {format_unknown, given(option_id::format) && named == nullptr},
+      {json_switch, given(option_id::json)},
+      {format_not_json, named != nullptr && named->id != format::json},
+      {audience_unknown,
+       given(option_id::audience) && reader != "student" && reader != "instructor"},
+      {audience_given, given(option_id::audience)},
+      {format_one_reader, !row.audience},
+      {coverage, given(option_id::coverage)},
+      {make_tests, given(option_id::make_tests)},
+      {no_make_tests, !given(option_id::make_tests)},
+      {trace, given(option_id::trace)},
+      {strict, given(option_id::strict)},
+      {roster, given(option_id::roster)},
+      {format_not_plain, row.id != format::text && row.id != format::json},
+      {seed, given(option_id::seed)},
+      {seed_unreadable, given(option_id::seed) && !seed_of(read[option_id::seed])},
+      {json_output, row.id == format::json},
+      {a_file, !read.files.empty()},
+      {two_files, read.files.size() >= 2},
+      {three_files, read.files.size() >= 3},
+      {judge, row.takes == form::judge},
+      {one_run_file, row.takes == form::one_run_file},
+      {trace_not_a_test_case, given(option_id::trace) && (!test_case || *test_case < 1)},
+  };
+  facts holds = always;
+  for (const auto& [fact, when] : table)
+    if (when) holds |= fact;
+  return holds;
+}
+
+// `result`, a judge's call, with its files in place: the test-case file
+// and the run file ("-": standard input); or why its arguments are wrong.
+std::optional<std::string> place_judge_files(const format_row& row, options& result) {
+  const judge_arguments& form = row.arguments;
+  if (result.files.size() < 3 || (!form.more_allowed && result.files.size() != 3))
+    return "--format " + std::string(row.name) + " takes " + std::string(form.names);
+  if (form.feedback >= 0)
+    result.feedback_dir = result.files[static_cast<std::size_t>(form.feedback)];
+  const std::string run_file =
+      form.run_file < 0 ? std::string("-") : result.files[static_cast<std::size_t>(form.run_file)];
+  result.files = {result.files[0], run_file};
+  return {};
+}
+
 }  // namespace
 
 options parse_options(std::span<const std::string_view> args) {
+  const arguments read = read_arguments(args);
   options result;
-  bool help_wanted = false;
-  bool version_wanted = false;
-  bool json = false;
-  CLI::App app;
-  app.set_help_flag();  // the help is ours
-  app.allow_extras();   // unknown options are reported below, in our words
-  app.add_flag("-h,--help", help_wanted);
-  app.add_flag("--version", version_wanted);
-  app.add_flag("--json", json);
-  app.add_flag("--strict", result.strict);
-  std::string format_given;
-  std::string audience_given;
-  const CLI::Option* format_option = app.add_option("--format", format_given);
-  const CLI::Option* audience_option = app.add_option("--audience", audience_given);
-  const CLI::Option* roster_option = app.add_option("--roster", result.roster);
-  bool coverage = false;
-  bool make_tests = false;
-  app.add_flag("--coverage", coverage);
-  app.add_flag("--make-tests", make_tests);
-  std::string seed;
-  const CLI::Option* seed_given = app.add_option("--seed", seed);
-  app.add_option("--trace", result.trace);
-  app.add_option("files", result.files);
-  // Everything after "--" is a file, whatever it looks like; CLI11 reads
-  // what comes before, and takes its arguments last first.
-  const auto end_of_options = std::find(args.begin(), args.end(), "--");
-  std::vector<std::string> reversed(std::make_reverse_iterator(end_of_options), args.rend());
-  try {
-    app.parse(reversed);
-  } catch (const CLI::ParseError& e) {
-    return {.what = options::action::wrong, .error = e.what()};
+  if (const format_row* const named = format_named(read[option_id::format])) {
+    result.output = named->id;
+  } else if (read.has(option_id::json)) {
+    result.output = format::json;
   }
-  if (help_wanted) return {.what = options::action::help};
-  if (version_wanted) return {.what = options::action::version};
-  if (!app.remaining().empty()) {
-    return {.what = options::action::wrong, .error = "unknown option " + app.remaining().front()};
-  }
-  if (end_of_options != args.end())
-    result.files.insert(result.files.end(), end_of_options + 1, args.end());
   // Wrong arguments keep the format asked for, whose exit status says so.
   const auto wrong = [&result](std::string error) {
     return options{
         .what = options::action::wrong, .output = result.output, .error = std::move(error)};
   };
-  if (format_option->count() > 0) {
-    const format_row* const named = format_named(format_given);
-    if (named == nullptr) {
-      std::vector<std::string_view> names;
-      for (const format_row& row : formats()) names.push_back(row.name);
-      return wrong("--format takes " + spoken_list(names) + ", not " + format_given);
-    }
-    result.output = named->id;
-    if (json && result.output != format::json)
-      return wrong("--json and --format " + format_given + " do not go together");
-  } else if (json) {
-    result.output = format::json;
-  }
-  const bool plain = result.output == format::text || result.output == format::json;
-  if (audience_option->count() > 0) {
-    if (audience_given == "student") {
-      result.reader = audience::student;
-    } else if (audience_given != "instructor") {
-      return wrong("--audience takes student or instructor, not " + audience_given);
-    }
-    if (!format_row_of(result.output).audience)
-      return wrong(
-          "--audience goes with --format text, json or html; the other formats give "
-          "each reader their own message");
-  }
-  if (coverage && make_tests) return wrong("--coverage and --make-tests do not go together");
-  const bool trace = app.count("--trace") > 0;
-  const bool roster = roster_option->count() > 0;
-  if (result.strict && (coverage || make_tests || trace))
-    return wrong("--strict goes with checking run files");
-  if (trace && (coverage || make_tests))
-    return wrong("--trace does not go with --coverage or --make-tests");
-  if ((coverage || make_tests || trace) && (roster || audience_option->count() > 0))
-    return wrong("--roster and --audience go with checking run files");
-  if ((coverage || make_tests || trace) && !plain)
-    return wrong("--format " + format_given + " goes with checking run files");
-  if (seed_given->count() > 0) {
-    if (!make_tests) return wrong("--seed goes with --make-tests");
-    const char* const end = seed.data() + seed.size();
-    const auto [stop, error] = std::from_chars(seed.data(), end, result.seed);
-    if (error != std::errc() || stop != end || seed.empty())
-      return wrong("--seed takes a whole number from 0 to 18446744073709551615, not " + seed);
-  }
-  if (make_tests) {
-    if (result.output == format::json)
-      return wrong("--make-tests writes a test-case file, not JSON");
-    if (!result.files.empty()) return wrong("--make-tests reads no file");
+  if (!read.error.empty()) return wrong(read.error);
+  if (read.has(option_id::help)) return {.what = options::action::help};
+  if (read.has(option_id::version)) return {.what = options::action::version};
+  if (!read.unknown.empty()) return wrong("unknown option " + read.unknown);
+  const format_row& row = format_row_of(result.output);
+  const facts holds = facts_of(read, row);
+  for (const rule& r : rules)
+    if ((holds & r.first) != 0 && (holds & r.second) != 0) return wrong(message_of(r, read));
+
+  result.strict = read.has(option_id::strict);
+  if (read[option_id::audience] == "student") result.reader = audience::student;
+  result.roster = read[option_id::roster];
+  result.files = read.files;
+  if (read.has(option_id::make_tests)) {
     result.what = options::action::make_tests;
+    result.seed = seed_of(read[option_id::seed]).value_or(1);
     return result;
   }
-  const format_row& row = format_row_of(result.output);
   if (row.takes == form::judge) {
-    if (roster) return wrong("--roster does not go with --format " + format_given);
-    const judge_arguments& form = row.arguments;
-    if (result.files.size() < 3 || (!form.more_allowed && result.files.size() != 3))
-      return wrong("--format " + std::string(row.name) + " takes " + std::string(form.names));
-    if (form.feedback >= 0)
-      result.feedback_dir = result.files[static_cast<std::size_t>(form.feedback)];
-    const std::string run_file = form.run_file < 0
-                                     ? std::string("-")
-                                     : result.files[static_cast<std::size_t>(form.run_file)];
-    result.files = {result.files[0], run_file};
+    if (std::optional<std::string> error = place_judge_files(row, result)) return wrong(*error);
     return result;
   }
   if (result.files.empty()) result.files.emplace_back(default_test_case_file);
-  if (trace) {
-    if (result.trace < 1) return wrong("--trace needs a test case number from 1");
-    if (result.files.size() > 1 || result.output == format::json)
-      return wrong("--trace reads one test-case file, and writes no JSON");
+  if (read.has(option_id::trace)) {
     result.what = options::action::trace;
+    result.trace = *test_case_number_of(read[option_id::trace]);
     return result;
   }
-  if (coverage) {
-    if (result.files.size() > 1) return wrong("--coverage reads one test-case file");
+  if (read.has(option_id::coverage)) {
     result.what = options::action::coverage;
     return result;
   }
-  if (roster) {
-    if (result.files.size() > 1) return wrong("--roster takes the test-case file alone");
-    if (row.takes == form::one_run_file)
-      return wrong("--format " + format_given + " grades one run file, not a roster");
-    return result;
-  }
-  if (result.files.size() == 1) result.files.emplace_back(default_run_file);
-  if (row.takes == form::one_run_file && result.files.size() > 2)
-    return wrong("--format " + format_given + " grades one run file");
+  if (result.files.size() == 1 && result.roster.empty())
+    result.files.emplace_back(default_run_file);
   return result;
 }
 

@@ -31,9 +31,12 @@ struct options {
   std::string error;       // wrong: what is wrong, for a person
 };
 
-// Reads `args` (without the program's name). "--" ends the options; "-" is a
-// file name. A judge's format takes its files in its system's order
-// (formats.h), and `files` holds them as the test-case file and the run file.
+// Reads `args` (without the program's name). An option's value is the next
+// argument, whatever it is, or follows the option after "=" (--format=json).
+// "--" ends the options; "-", and an argument that starts with "-" but not
+// with a letter or "--", is a file. A judge's format takes its files in its
+// system's order (formats.h), and `files` holds them as the test-case file
+// and the run file.
 options parse_options(std::span<const std::string_view> args);
 
 // The usage lines, and the rest of the help.
