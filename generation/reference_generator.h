@@ -28,10 +28,28 @@ inline constexpr int max_buffer_size = 10;
 // The rules a replacement-selection program follows; the defaults are the
 // right ones.
 struct selection_rules {
+  // What becomes of a chosen key equal to the run's last key.
+  enum class equal_key {
+    written,              // written to the run, as any key not below the last one
+    frozen,               // frozen, once the run has a key
+    frozen_at_run_start,  // frozen, also at the start of a run, against run_start_key
+  };
+  // What the step budget counts.
+  enum class budget_count {
+    passes,  // every pass, whatever it does
+    writes,  // the keys written
+  };
+
   int buffer_size = buffer_capacity;  // slots, 1..max_buffer_size
-  // A key equal to the run's last key is frozen instead of written.
-  bool freeze_equal_keys = false;
+  equal_key equal_keys = equal_key::written;
   int step_budget = runcheck::step_budget;
+  budget_count budget_counts = budget_count::passes;
+  // A melt sets the last key back to run_start_key; without it, the new run
+  // goes on from the key last written to the one before.
+  bool last_key_reset_at_melt = true;
+  // Fewer keys than slots: the slots past the keys stay in use, holding the
+  // key 0 as candidates, instead of the buffer being cut to the keys.
+  bool empty_slots_hold_zero = false;
   // The last key of a run that has no key yet, and the key from which keys
   // are never chosen; as 64-bit values, so that a program that keeps every
   // 32-bit key can be played too.
@@ -64,7 +82,8 @@ class reference_generator {
                                const selection_rules& rules = {});
 
   // Runs the next pass and reports it; nothing once the test case has ended
-  // (after the finishing pass, or with the budget spent).
+  // (after the finishing pass, or with the budget spent: as many passes, or
+  // keys written, as it allows).
   std::optional<pass_report> next_pass();
 
   // The state after the passes so far.
@@ -86,6 +105,7 @@ class reference_generator {
   int steps_ = 0;
   std::int32_t read_count_ = 0;
   std::int32_t write_count_ = 0;
+  bool run_has_key_ = false;  // a key was written since the current run opened
   bool finished_ = false;
 };
 

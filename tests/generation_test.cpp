@@ -115,28 +115,58 @@ TEST(generation, reference_reports_each_pass) {
 }
 
 TEST(generation, rules_as_parameters) {
-  const std::vector<std::int32_t> keys = {3, 1, 2, 9, 8, 7, 6, 5, 4, 0, 2};
+  using equal_key = selection_rules::equal_key;
+  using budget_count = selection_rules::budget_count;
   struct row {
     const char* name;
+    std::vector<std::int32_t> keys;
     selection_rules rules;
     run_list want;
   };
+  const std::vector<std::int32_t> keys = {3, 1, 2, 9, 8, 7, 6, 5, 4, 0, 2};
+  const std::vector<std::int32_t> rising = {5, 6, 7, 8, 9, 1, 2};
   const row rows[] = {
-      {"the right rules", {}, {{1, 2, 3, 5, 6, 7, 8, 9}, {0, 2, 4}}},
-      {"a buffer of 2", {.buffer_size = 2}, {{1, 2, 3, 8, 9}, {6, 7}, {4, 5}, {0, 2}}},
-      {"equal keys frozen", {.freeze_equal_keys = true}, {{1, 2, 3, 5, 6, 7, 8, 9}, {0, 2, 4}}},
-      {"a budget of 4", {.step_budget = 4}, {{1, 2, 3, 5}}},
+      {"the right rules", keys, {}, {{1, 2, 3, 5, 6, 7, 8, 9}, {0, 2, 4}}},
+      {"a buffer of 2", keys, {.buffer_size = 2}, {{1, 2, 3, 8, 9}, {6, 7}, {4, 5}, {0, 2}}},
+      {"equal keys frozen",
+       keys,
+       {.equal_keys = equal_key::frozen},
+       {{1, 2, 3, 5, 6, 7, 8, 9}, {0, 2, 4}}},
+      {"equal keys frozen, three of them",
+       {4, 4, 4},
+       {.equal_keys = equal_key::frozen},
+       {{4}, {4}, {4}}},
+      // -1 is the start value: the form that compares with it never writes -1.
+      {"equal keys frozen, -1 first", {-1, 5}, {.equal_keys = equal_key::frozen}, {{-1, 5}}},
+      {"-1 frozen at a run's start",
+       {-1, 5},
+       {.equal_keys = equal_key::frozen_at_run_start, .step_budget = 6},
+       {{5}, {}, {}}},
+      {"a budget of 4 passes", rising, {.step_budget = 4}, {{5, 6}}},
+      {"a budget of 4 keys written",
+       rising,
+       {.step_budget = 4, .budget_counts = budget_count::writes},
+       {{5, 6, 7, 8}}},
+      // The frozen 1 stays below the last key 9 after every melt.
+      {"the last key kept at a melt",
+       {5, 6, 7, 8, 9, 1},
+       {.step_budget = 12, .last_key_reset_at_melt = false},
+       {{5, 6, 7, 8, 9}, {}, {}, {}}},
+      {"empty slots holding 0",
+       {30, 10, 20},
+       {.empty_slots_hold_zero = true},
+       {{0, 0, 10, 20, 30}}},
+      {"keys outside the range", {-5, 40000, 7}, {}, {{7}}},
+      {"keys outside the range kept",
+       {-5, 40000, 7},
+       {.run_start_key = INT64_MIN, .key_ceiling = INT64_MAX},
+       {{-5, 7, 40000}}},
+      {"a ceiling at the largest key", {40000, 7}, {.key_ceiling = INT32_MAX}, {{7, 40000}}},
   };
   for (const row& r : rows) {
     SCOPED_TRACE(r.name);
-    EXPECT_EQ(r.want, reference_runs(keys, r.rules));
+    EXPECT_EQ(r.want, reference_runs(r.keys, r.rules));
   }
-  const std::vector<std::int32_t> equal = {4, 4, 4};
-  EXPECT_EQ((run_list{{4}, {4}, {4}}), reference_runs(equal, {.freeze_equal_keys = true}));
-  const std::vector<std::int32_t> outside = {-5, 40000, 7};
-  EXPECT_EQ((run_list{{7}}), reference_runs(outside));
-  EXPECT_EQ((run_list{{-5, 7, 40000}}),
-            reference_runs(outside, {.run_start_key = INT64_MIN, .key_ceiling = INT64_MAX}));
 }
 
 }  // namespace

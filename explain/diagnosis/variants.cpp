@@ -37,7 +37,7 @@ constexpr std::array<variant, 15> variants = {{
     selection("buffer_9", "a program with a buffer of 9 records", {.buffer_size = 9}),
     selection("buffer_10", "a program with a buffer of 10 records", {.buffer_size = 10}),
     selection("equal_keys_frozen", "a program that freezes a key equal to the last key written",
-              {.freeze_equal_keys = true}),
+              {.equal_keys = selection_rules::equal_key::frozen_at_run_start}),
     {.name = "sorted_fives",
      .description = "a program that loads, sorts and writes the keys five at a time",
      .how = variant::method::sorted_fives},
@@ -252,7 +252,7 @@ const variant* recognise(std::span<const std::int32_t> keys, const laid_runs& ru
 bool differs_only_at_the_edges(const variant& v) {
   constexpr selection_rules right;
   return v.how == variant::method::selection && v.rules.buffer_size == right.buffer_size &&
-         v.rules.freeze_equal_keys == right.freeze_equal_keys;
+         v.rules.equal_keys == right.equal_keys;
 }
 
 selection_rules played_rules(const variant& v, std::span<const std::int32_t> keys) {
