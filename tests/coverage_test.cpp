@@ -46,7 +46,9 @@ TEST(coverage, a_variant_is_caught_exactly_when_its_runs_differ) {
     const auto variants = known_variants();
     for (std::size_t v = 0; v < variants.size(); ++v) {
       SCOPED_TRACE(std::string(variants[v].name));
-      EXPECT_EQ(!same_runs(variant_runs(variants[v], keys), set), (covered.variants >> v & 1) != 0);
+      const played_runs played = variant_runs(variants[v], keys);
+      EXPECT_EQ(played.never_finishes || !same_runs(played.runs, set),
+                (covered.variants >> v & 1) != 0);
     }
   }
 }

@@ -20,6 +20,7 @@
 #include <string_view>
 #include <vector>
 
+#include "explain/diagnosis/variants.h"
 #include "explain/report/report.h"
 #include "generation/run_generator.h"
 #include "input/text_reader.h"
@@ -53,17 +54,14 @@ std::string_view rule_description(rule r);
 // v for each variant v of known_variants() it catches.
 struct test_case_coverage {
   std::uint32_t rules = 0;
-  std::uint64_t variants = 0;
+  variant_set variants = 0;
 };
-
-// The variants of known_variants() as bits, all of them.
-std::uint64_t all_variants();
 
 // What the test case of `keys` does, given the runs and the result of the
 // right program (generate_runs); only the variants in `tried` are played.
 test_case_coverage cover_test_case(std::span<const std::int32_t> keys, const run_set& runs,
                                    const generation_result& result,
-                                   std::uint64_t tried = all_variants());
+                                   variant_set tried = all_variants());
 
 // Test cases named in a report: the first few by number, the rest counted.
 inline constexpr std::size_t max_listed_test_cases = 3;

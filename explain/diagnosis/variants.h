@@ -1,18 +1,23 @@
-// Programs that get replacement selection wrong in the ways such programs
-// commonly do, each able to give the runs it would write for a test case.
-// runcheck-explain recognises a failing test case as one of them, and tells
-// the author of a test-case file which of them the file catches.
+// The catalogue of faulty programs: programs that get replacement selection
+// wrong in the ways such programs commonly do, each able to give the runs it
+// would write for a test case. runcheck-explain names the ones whose runs a
+// failing test case holds, and tells the author of a test-case file which of
+// them the file catches.
 //
-// The replacement-selection variants are the reference generator with one
-// rule changed; the others write runs another way altogether.
+// The replacement-selection programs are the reference generator with one
+// rule changed; the others write runs another way altogether. Everything
+// known about the faulty programs is here: their names and words, their
+// order, their runs, and where they provably write the right runs.
 #pragma once
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "explain/report/report.h"
 #include "generation/reference_generator.h"
+#include "generation/run_generator.h"
 #include "runs/run_table.h"
 
 namespace runcheck::explain {
@@ -31,19 +36,34 @@ struct variant {
   selection_rules rules;
 };
 
-// Every variant, in the order they are tried: natural runs, the buffer sizes
-// 1 to 10 but 5, equal keys frozen, five keys sorted at a time, one sorted
-// run, the step budget ignored, keys outside the range kept.
+// Every faulty program, most likely first: the ways of writing runs other
+// than replacement selection, the buffer sizes (those nearest 5 first), the
+// tie rule's two forms, the last key not reset at a melt, the empty slots
+// holding 0, the step budget's slips, the key range's.
 std::span<const variant> known_variants();
 
-// The runs `v` writes for `keys`. A program that ignores the step budget
-// loops for ever on a key below the range; it is played until it has run
-// past the budget and every key in range could have been written.
-run_list variant_runs(const variant& v, std::span<const std::int32_t> keys);
+// A set of programs of the catalogue: bit i for known_variants()[i].
+using variant_set = std::uint32_t;
+variant_set all_variants();
+variant_set bit_of(const variant& v);
 
-// The rules with which variant_runs plays a selection variant on `keys`:
-// its own, with a budget it can run past where it ignores the budget.
-selection_rules played_rules(const variant& v, std::span<const std::int32_t> keys);
+// What a program writes for a test case: its runs, or, where it never
+// finishes (it melts over and over without writing a key, with no pass
+// budget to stop it), the runs before it began to repeat itself; such a
+// program writes no run file.
+struct played_runs {
+  run_list runs;
+  bool never_finishes = false;
+
+  bool operator==(const played_runs&) const = default;
+};
+played_runs variant_runs(const variant& v, std::span<const std::int32_t> keys);
+
+// True when `v` provably writes the runs the right program writes for
+// `keys`, `right` being what the right program did (generate_runs):
+// without playing it. False where that takes playing it.
+bool writes_right_runs(const variant& v, std::span<const std::int32_t> keys,
+                       const generation_result& right);
 
 // True when the runs `v` writes for `keys` are `runs`, one test case's run
 // lines as the check read them (without the 0 that a space before a line
@@ -52,17 +72,31 @@ selection_rules played_rules(const variant& v, std::span<const std::int32_t> key
 // `v` at the first key that differs.
 bool writes(const variant& v, std::span<const std::int32_t> keys, const laid_runs& runs);
 
+// The programs among `tried` that write `runs` for `keys`: every one, never
+// one whose runs differ (at once none where a line is not in ascending
+// order, as every run of every program is, or the lines hold numbers that
+// the keys and the zeros of empty slots do not).
+variant_set recognise(std::span<const std::int32_t> keys, const laid_runs& runs,
+                      variant_set tried = all_variants());
+
+// The programs of `set` (not empty) as one noun phrase, the most likely
+// first and buffer sizes together: "a program with a buffer of 3 or 4
+// records"; "a program that writes all keys as one sorted run; a program
+// with a buffer of 7 to 10 records writes the same".
+std::string describe(variant_set set);
+
+// The most likely program of `set` (not empty).
+const variant& first_of(variant_set set);
+
 // True when `v` is replacement selection that differs from the right
 // program only in its step budget or the range of keys it keeps: on a test
 // case whose keys all lie in -1..32767 and whose runs the right program
 // finishes within the budget it writes the right runs.
 bool differs_only_at_the_edges(const variant& v);
 
-// The first variant, in the catalogue's order, that writes `runs` for
-// `keys`; nothing when none does (at once where a line is not in ascending
-// order, as every run of every variant is, or the lines hold a number more
-// often than the keys do, as no variant writes a key twice). Unless `edges_matter` (keys outside
-// -1..32767, or a budget the right program runs out of), the variants that
+// The first program, in the catalogue's order, that writes `runs` for
+// `keys`; nothing when none does. Unless `edges_matter` (keys outside
+// -1..32767, or a budget the right program runs out of), the programs that
 // differ only at those edges are not tried: they write the right runs.
 const variant* recognise(std::span<const std::int32_t> keys, const laid_runs& runs,
                          bool edges_matter);
