@@ -46,6 +46,8 @@ bool consume_listing_line(text_reader& file, std::span<const stored_key> keys, c
   return true;
 }
 
+}  // namespace
+
 bool check_test_case(text_reader& file, const run_set& expected, std::int32_t t, key_line& line,
                      check_observer& observer) {
   count_report count{.test_case = t, .expected = expected.run_count};
@@ -75,8 +77,6 @@ bool check_test_case(text_reader& file, const run_set& expected, std::int32_t t,
   observer.test_case_checked({.test_case = t, .passed = pass, .run_lines = r});
   return pass;
 }
-
-}  // namespace
 
 check_result check_run_file(text_reader& file, const run_table& table, key_line& line,
                             check_observer& observer) {

@@ -98,4 +98,10 @@ struct check_result {
 check_result check_run_file(text_reader& file, const run_table& table, key_line& line,
                             check_observer& observer);
 
+// Checks one test case, t (from 0), whose runs are `expected`, reading
+// `file` from where it stands: what check_run_file does for each test case
+// in turn. Gives true when it passes; leaves `file` after its last run line.
+bool check_test_case(text_reader& file, const run_set& expected, std::int32_t t, key_line& line,
+                     check_observer& observer);
+
 }  // namespace runcheck
