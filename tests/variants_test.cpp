@@ -323,7 +323,7 @@ TEST(variants, said_to_write_the_right_runs_only_where_it_does) {
     const generation_result right = generate_runs(keys, set);
     table.close_test_case(set);
     for (const variant& v : known_variants()) {
-      if (!writes_right_runs(v, keys, right)) continue;
+      if (!writes_right_runs(v, keys, right, set)) continue;
       ++said;
       SCOPED_TRACE(std::string(v.name) + ", " + std::to_string(keys.size()) + " keys");
       const played_runs played = variant_runs(v, keys);

@@ -122,7 +122,7 @@ test_case_coverage cover_test_case(std::span<const std::int32_t> keys, const run
   test_case_coverage covered{.rules = rules_of(keys, runs, result)};
   const std::span<const variant> variants = known_variants();
   for (const variant& v : variants) {
-    if ((tried & bit_of(v)) == 0 || writes_right_runs(v, keys, result)) continue;
+    if ((tried & bit_of(v)) == 0 || writes_right_runs(v, keys, result, runs)) continue;
     if (differs(v, keys, runs)) covered.variants |= bit_of(v);
   }
   return covered;

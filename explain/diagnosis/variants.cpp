@@ -98,25 +98,39 @@ bool without_pass_budget(const variant& v) {
 
 // Plays `v` on `keys`, handing `out` each key written (out.key(k)) and each
 // new run after the first (out.new_run()); stops when either gives false.
-// Gives true when `v` never finishes: with no pass budget to stop it, it
-// melted without writing a key since its start or its last melt. Nothing
-// but a write changes the buffer's keys or loads one, so from then on it
-// freezes and melts the same keys over and over.
+// Gives true when `v` never finishes.
+//
+// A melt with no key written since the start or the last melt brings the
+// buffer back to where it stood then: nothing but a write changes the keys
+// or loads one, and a melt thaws every key the passes between froze. So
+// from there the same passes come round again, each round opening one empty
+// run: a program with no pass budget to stop it never finishes, and one
+// with a budget opens as many more runs as whole rounds fit in what is left
+// of it, which are told without being played.
 template <class sink>
 bool play(const variant& v, std::span<const std::int32_t> keys, sink& out) {
   switch (v.how) {
     case variant::method::selection: {
       const bool endless_possible = without_pass_budget(v);
-      bool wrote = false;  // since the start or the last melt
+      bool wrote = false;   // since the start or the last melt
+      int round_began = 0;  // the step of that start or melt
       reference_generator generator(keys, v.rules);
       while (const std::optional<pass_report> pass = generator.next_pass()) {
         if (pass->what == pass_report::action::wrote) {
           wrote = true;
           if (!out.key(pass->key)) return false;
         } else if (pass->what == pass_report::action::melted) {
-          if (endless_possible && !wrote) return true;
-          wrote = false;
           if (!out.new_run()) return false;
+          if (!wrote) {
+            if (endless_possible) return true;
+            const int round = pass->step - round_began;
+            for (int more = (v.rules.step_budget - pass->step) / round; more > 0; --more) {
+              if (!out.new_run()) return false;
+            }
+            return false;
+          }
+          wrote = false;
+          round_began = pass->step;
         }
       }
       return false;
@@ -306,7 +320,7 @@ played_runs variant_runs(const variant& v, std::span<const std::int32_t> keys) {
 }
 
 bool writes_right_runs(const variant& v, std::span<const std::int32_t> keys,
-                       const generation_result& right) {
+                       const generation_result& right, const run_set& right_runs) {
   if (v.how != variant::method::selection) return false;
   const selection_rules rules = v.rules;
   const selection_rules right_rules;
@@ -333,6 +347,19 @@ bool writes_right_runs(const variant& v, std::span<const std::int32_t> keys,
       return right.write_count < rules.step_budget;
     return right.steps <= rules.step_budget || right.steps == rules.step_budget + 1;
   }
+  if (alone([&](selection_rules& r) { r.equal_keys = right_rules.equal_keys; })) {
+    // The tie rule decides only for a key equal to the last key: where the
+    // right program writes none after an equal one in a run, nor -1 (at the
+    // start of a run, the last key), it decides the same every pass.
+    for (std::int64_t r = 1; r <= right_runs.run_count; ++r) {
+      const std::span<const stored_key> run = run_keys(right_runs, r);
+      if (std::adjacent_find(run.begin(), run.end()) != run.end()) return false;
+      if (rules.equal_keys == selection_rules::equal_key::frozen_at_run_start &&
+          std::find(run.begin(), run.end(), lowest_written_key) != run.end())
+        return false;
+    }
+    return true;
+  }
   if (alone([&](selection_rules& r) { r.last_key_reset_at_melt = true; })) return right.melts == 0;
   if (alone([&](selection_rules& r) { r.empty_slots_hold_zero = false; }))
     return n >= right_rules.buffer_size;
@@ -356,6 +383,41 @@ bool writes_right_runs(const variant& v, std::span<const std::int32_t> keys,
 
 bool writes(const variant& v, std::span<const std::int32_t> keys, const laid_runs& runs) {
   return !keys.empty() && writes(v, keys, runs, first_keys(keys));
+}
+
+namespace {
+
+// Compares the keys played with a test case's expected runs.
+struct run_set_comparer {
+  const run_set& expected;
+  std::int64_t run = 1;
+  std::size_t next = 0;  // the position in run `run` of its next key
+  bool same = true;
+
+  bool key(std::int32_t k) {
+    const std::span<const stored_key> want = run_keys(expected, run);
+    same = next < want.size() && want[next] == k;
+    ++next;
+    return same;
+  }
+  bool new_run() {
+    same = next == static_cast<std::size_t>(run_length(expected, run)) && run < expected.run_count;
+    ++run;
+    next = 0;
+    return same;
+  }
+  bool ended() const {
+    return same && run == expected.run_count &&
+           next == static_cast<std::size_t>(run_length(expected, run));
+  }
+};
+
+}  // namespace
+
+comparison compare(const variant& v, std::span<const std::int32_t> keys, const run_set& expected) {
+  run_set_comparer comparer{.expected = expected};
+  if (play(v, keys, comparer)) return comparison::never_finishes;
+  return comparer.ended() ? comparison::same : comparison::differs;
 }
 
 variant_set recognise(std::span<const std::int32_t> keys, const laid_runs& runs,

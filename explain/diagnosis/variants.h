@@ -60,10 +60,16 @@ struct played_runs {
 played_runs variant_runs(const variant& v, std::span<const std::int32_t> keys);
 
 // True when `v` provably writes the runs the right program writes for
-// `keys`, `right` being what the right program did (generate_runs):
-// without playing it. False where that takes playing it.
+// `keys`, which are `right_runs`, `right` being what it did
+// (generate_runs): without playing it. False where that takes playing it.
 bool writes_right_runs(const variant& v, std::span<const std::int32_t> keys,
-                       const generation_result& right);
+                       const generation_result& right, const run_set& right_runs);
+
+// How the runs `v` writes for `keys` compare with `expected`. It stops
+// playing `v` at the first key that differs, so a program that writes other
+// runs and never finishes may be found to differ only.
+enum class comparison { same, differs, never_finishes };
+comparison compare(const variant& v, std::span<const std::int32_t> keys, const run_set& expected);
 
 // True when the runs `v` writes for `keys` are `runs`, one test case's run
 // lines as the check read them (without the 0 that a space before a line
