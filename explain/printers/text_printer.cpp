@@ -149,7 +149,7 @@ void put_slots(output& out, const std::vector<explanation::slot>& slots) {
   }
 }
 
-// Three lines: the buffer at the deciding pass, the rule, and where the key
+// Three lines: the buffer before the deciding pass, the rule, and where the key
 // found stands.
 void put_explanation(output& out, const explanation& e) {
   using state = explanation::slot::state;
@@ -157,7 +157,7 @@ void put_explanation(output& out, const explanation& e) {
     return std::any_of(e.slots.begin(), e.slots.end(),
                        [&](const explanation::slot& s) { return s.what == st; });
   };
-  out.put("    why: at step ").put_int(e.step).put(" the buffer holds ");
+  out.put("    why: before step ").put_int(e.step).put(" the buffer holds ");
   put_slots(out, e.slots);
   if (has(state::frozen) || has(state::empty)) {
     out.put(" (");
