@@ -3,6 +3,7 @@
 // key found stands, copies of equal keys counted.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -118,6 +119,88 @@ TEST(why, names_the_step_and_buffer_of_the_trace_row) {
         << "before step " << e.step;
   }
   EXPECT_GE(explained, 40);
+}
+
+// Where the key found stands, its copies among the keys counted: the copies
+// the runs before the position hold were written, and the next one is placed.
+TEST(why, places_the_next_copy_of_an_equal_key) {
+  using place = explanation::place;
+  struct row {
+    const char* name;
+    std::vector<std::int32_t> keys;
+    std::int64_t run, position;
+    std::int32_t found;
+    place want;
+    std::int32_t copies, written;
+    std::int64_t found_run;  // where written > 0
+  };
+  const std::vector<std::int32_t> tens = {10, 20, 30, 40, 50, 60, 10, 70, 10};
+  const row rows[] = {
+      {"the second of two not read yet",
+       {74, 50, 6, 28, 5, 71, 17, 37, 53, 18, 69, 15, 73, 39, 71, 87},
+       0,
+       9,
+       71,
+       place::to_be_read,
+       2,
+       1,
+       0},
+      {"the second of three not read yet", tens, 0, 1, 10, place::to_be_read, 3, 1, 0},
+      {"the second of three frozen", tens, 0, 4, 10, place::frozen, 3, 1, 0},
+      {"the one copy, written to the run before", tens, 1, 1, 70, place::written, 1, 1, 0},
+      {"both written", {3, 3, 1, 9}, 0, 3, 3, place::written, 2, 2, 0},
+      {"the first of two in the buffer", {3, 3, 1}, 0, 0, 3, place::in_buffer, 2, 0, 0},
+      {"not a key", {3, 3, 1}, 0, 1, 4, place::not_a_key, 0, 0, 0},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.name);
+    explanation e;
+    ASSERT_TRUE(explain_position(r.keys, r.run, r.position, r.found, e));
+    EXPECT_EQ(r.want, e.found_at);
+    EXPECT_EQ(r.copies, e.found_copies);
+    EXPECT_EQ(r.written, e.found_written);
+    if (r.written > 0) {
+      EXPECT_EQ(r.found_run, e.found_run);
+    }
+  }
+}
+
+// On random keys, the copies written are those the runs before the
+// position hold, counted from the runs themselves.
+TEST(why, counts_the_copies_the_runs_before_hold) {
+  std::mt19937 random(5);  // NOLINT(cert-msc32-c,cert-msc51-cpp): the same keys every run
+  for (int round = 0; round < 300; ++round) {
+    std::vector<std::int32_t> keys(std::uniform_int_distribution<std::size_t>(1, 40)(random));
+    for (std::int32_t& k : keys) k = std::uniform_int_distribution<std::int32_t>(1, 6)(random);
+    const run_list runs = reference_runs(keys);
+    const std::size_t r = std::uniform_int_distribution<std::size_t>(0, runs.size() - 1)(random);
+    if (runs[r].empty()) continue;
+    const std::size_t p = std::uniform_int_distribution<std::size_t>(0, runs[r].size() - 1)(random);
+    const std::int32_t found = std::uniform_int_distribution<std::int32_t>(0, 7)(random);
+    if (found == runs[r][p]) continue;
+    SCOPED_TRACE("round " + std::to_string(round));
+    explanation e;
+    ASSERT_TRUE(explain_position(keys, static_cast<std::int64_t>(r), static_cast<std::int64_t>(p),
+                                 found, e));
+    std::int32_t written = 0;
+    std::int64_t last_run = -1;
+    for (std::size_t i = 0; i <= r; ++i) {
+      const std::size_t end = i < r ? runs[i].size() : p;
+      for (std::size_t j = 0; j < end; ++j) {
+        if (runs[i][j] != found) continue;
+        ++written;
+        last_run = static_cast<std::int64_t>(i);
+      }
+    }
+    EXPECT_EQ(std::count(keys.begin(), keys.end(), found), e.found_copies);
+    EXPECT_EQ(written, e.found_written);
+    if (written > 0) {
+      EXPECT_EQ(last_run, e.found_run);
+    }
+    EXPECT_EQ(e.found_copies == 0, e.found_at == explanation::place::not_a_key);
+    EXPECT_EQ(e.found_copies > 0 && written == e.found_copies,
+              e.found_at == explanation::place::written);
+  }
 }
 
 }  // namespace

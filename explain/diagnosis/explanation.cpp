@@ -20,15 +20,30 @@ void copy_slots(std::span<const record> slots, std::vector<explanation::slot>& i
   }
 }
 
-// Where `e.found` stands at the pass explained: in the buffer, already
-// written (to `written_run`, the run of its last writing, when it was), still
-// to be read, or nowhere.
+// Where `e.found` stands at the pass explained, of its copies among `keys`
+// the first not written yet (`e.found_written` of them were, the last to
+// `written_run`), or the last written, where every copy was.
 void place_found(explanation& e, std::span<const std::int32_t> keys, std::int32_t read_count,
-                 std::optional<std::int64_t> written_run) {
+                 std::int64_t written_run) {
   using place = explanation::place;
   e.found_at = place::none;
+  e.found_copies = 0;
   if (!e.found) return;
   const std::int32_t f = *e.found;
+  e.found_copies = static_cast<std::int32_t>(std::count(keys.begin(), keys.end(), f));
+  if (e.found_copies == 0) {
+    e.found_at = place::not_a_key;
+    return;
+  }
+  if (e.found_written > 0) e.found_run = written_run;
+  if (e.found_written == e.found_copies) {
+    e.found_at = place::written;
+    return;
+  }
+  // A copy not written is in the buffer or still to be read: a frozen copy
+  // and one not frozen are never there at once before a write, since a key
+  // is frozen only below the run's last key, and every candidate left is
+  // at least the key about to be written.
   for (const explanation::slot& s : e.slots) {
     if (s.what == explanation::slot::state::empty || s.key != f) continue;
     if (s.what == explanation::slot::state::frozen) {
@@ -36,11 +51,6 @@ void place_found(explanation& e, std::span<const std::int32_t> keys, std::int32_
     } else {
       e.found_at = f >= key_ceiling ? place::never_chosen : place::in_buffer;
     }
-    return;
-  }
-  if (written_run) {
-    e.found_at = place::written;
-    e.found_run = *written_run;
     return;
   }
   const auto unread = keys.subspan(static_cast<std::size_t>(read_count));
@@ -57,7 +67,8 @@ bool explain_position(std::span<const std::int32_t> keys, std::int64_t run, std:
   std::int64_t current_run = 0;
   std::int64_t at = 0;  // the position the next key written takes in the current run
   std::optional<std::int32_t> last_key;
-  std::optional<std::int64_t> found_written;  // the run `found` was last written to
+  std::int32_t found_written = 0;      // copies of `found` written so far
+  std::int64_t found_written_run = 0;  // the run the last of them went to
   for (;;) {
     // The state before a pass that may decide, kept: the passes up to the
     // next write or melt, once the run and position are reached.
@@ -90,11 +101,15 @@ bool explain_position(std::span<const std::int32_t> keys, std::int64_t run, std:
         e.why = found ? explanation::rule::smallest_not_frozen : explanation::rule::run_goes_on;
         e.expected = pass->key;
       }
-      place_found(e, keys, before->read_count(), found_written);
+      e.found_written = found_written;
+      place_found(e, keys, before->read_count(), found_written_run);
       return true;
     }
     if (pass->what == action::wrote) {
-      if (found && pass->key == *found) found_written = current_run;
+      if (found && pass->key == *found) {
+        ++found_written;
+        found_written_run = current_run;
+      }
       last_key = pass->key;
       ++at;
     } else if (pass->what == action::melted) {

@@ -341,9 +341,10 @@ void put_explanation(writer& w, const explanation& e) {
   field<"expected">(w, e.expected);
   field<"found">(w, e.found);
   field_identifier<"found_is">(w, name_of(e.found_at));
-  field<"found_run">(w, e.found_at == explanation::place::written
-                            ? std::optional<std::int64_t>(e.found_run)
-                            : std::nullopt);
+  field<"found_run">(w,
+                     e.found_written > 0 ? std::optional<std::int64_t>(e.found_run) : std::nullopt);
+  field<"found_copies">(w, std::int64_t{e.found_copies});
+  field<"found_written">(w, std::int64_t{e.found_written});
   w.EndObject();
 }
 

@@ -187,9 +187,37 @@ void put_explanation(output& out, const explanation& e) {
       break;
   }
   if (!e.found || e.found_at == explanation::place::none) return;
-  out.put("         ").put_int(*e.found);
+  const std::int32_t found = *e.found;
+  out.put("         ");
+  if (e.found_at == explanation::place::written) {
+    if (e.found_copies == 1) {
+      out.put_int(found).put(" was already written, to ");
+    } else {
+      out.put(e.found_copies == 2 ? "Both" : "All ");
+      if (e.found_copies > 2) out.put_int(e.found_copies);
+      out.put(" keys ").put_int(found).put(" were already written, the last to ");
+    }
+    put_run(out, e.found_run);
+    out.put(".\n");
+    return;
+  }
+  // Copies of the key found written before: the one found is the next.
+  if (e.found_written > 0) {
+    out.put("The first ");
+    if (e.found_written == 1) {
+      out.put_int(found).put(" was already written, to ");
+    } else {
+      out.put_int(e.found_written).put(" keys ").put_int(found);
+      out.put(" were already written, the last to ");
+    }
+    put_run(out, e.found_run);
+    out.put(";\n         the ").put(ordinal(std::int64_t{e.found_written} + 1));
+  } else {
+    out.put_int(found);
+  }
   switch (e.found_at) {
     case explanation::place::none:
+    case explanation::place::written:
       break;
     case explanation::place::frozen:
       if (e.why == explanation::rule::run_ends) {
@@ -208,10 +236,6 @@ void put_explanation(output& out, const explanation& e) {
       break;
     case explanation::place::to_be_read:
       out.put(" has not been read into the buffer yet");
-      break;
-    case explanation::place::written:
-      out.put(" was already written, to ");
-      put_run(out, e.found_run);
       break;
     case explanation::place::not_a_key:
       out.put(" is not one of the test case's keys");

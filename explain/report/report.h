@@ -115,14 +115,15 @@ struct explanation {
     run_goes_on,          // the line ended, but `expected` is not frozen: the run goes on
     run_ends,  // every key left is frozen: the run ends, they melt, `expected` begins the next
   };
-  // Where the key found is, at that pass.
+  // Where the key found is, at that pass: the first of its copies among the
+  // test case's keys not written yet, or, where every copy was, the last.
   enum class place {
     none,          // no key was found: the line ended
     frozen,        // in the buffer, frozen: it is smaller than the last key written
     in_buffer,     // in the buffer, not frozen, and larger than `expected`
     never_chosen,  // in the buffer, but 32768 or more: never chosen
     to_be_read,    // not read into the buffer yet
-    written,       // already written, to run `found_run`
+    written,       // every copy already written, the last to run `found_run`
     not_a_key,     // not one of the test case's keys
   };
   std::int64_t run = 0;       // the wrong run
@@ -134,7 +135,12 @@ struct explanation {
   std::int32_t expected = 0;
   std::optional<std::int32_t> found;
   place found_at = place::none;
-  std::int64_t found_run = 0;  // written: the run it went to
+  std::int64_t found_run = 0;  // found_written > 0: the run its last copy written went to
+  // Copies of `found` among the test case's keys, and how many of them were
+  // written before that pass: the key found stands for copy
+  // found_written + 1, as the runs before it hold the others.
+  std::int32_t found_copies = 0;
+  std::int32_t found_written = 0;
 };
 
 // A faulty program whose runs these are (variants.h).
