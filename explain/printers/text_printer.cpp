@@ -33,9 +33,18 @@ void put_window(output& out, std::size_t n, std::size_t p, const put_item& put) 
   if (p >= n) out.put(first < n ? " [end of line]" : "[end of line]");
 }
 
+// A token of the line, escaped as put_escaped does and its brackets too, so
+// that a bracket shown is always the mark of the position, never the file's.
 void put_token(output& out, std::string_view token) {
   constexpr std::size_t longest = 24;
-  put_escaped(out, token.substr(0, longest));
+  std::string_view shown = token.substr(0, longest);
+  for (std::size_t bracket = shown.find_first_of("[]"); bracket != std::string_view::npos;
+       bracket = shown.find_first_of("[]")) {
+    put_escaped(out, shown.substr(0, bracket));
+    out.put(shown[bracket] == '[' ? "\\x5B" : "\\x5D");
+    shown.remove_prefix(bracket + 1);
+  }
+  put_escaped(out, shown);
   if (token.size() > longest) out.put("...");
 }
 
@@ -277,7 +286,7 @@ void put_warning(output& out, const file_summary& summary, const warning& w,
     case warning::kind::numbers_after_run:
       out.put("line ").put_int(w.line).put(": numbers after the last key of ");
       put_run(out, w.run);
-      out.put(",\n           which the check does not read\n");
+      out.put(",\n           which the check reads and does not compare\n");
       break;
     case warning::kind::keys_out_of_range:
       out.put("the test case has keys outside -1..32767, which reach no run\n");
@@ -391,7 +400,10 @@ std::string_view test_case_state(const test_case_report& report) {
 
 void put_stopped_text(output& out, const file_summary& summary) {
   const stop_report& stopped = *summary.stopped;
-  out.put(summary.run_file).put(": stopped: ");
+  // A file that did not open opens the message: the run file, or the
+  // test-case file, which stops every run file.
+  out.put(stopped.failure == platform::open_failure::none ? summary.run_file : stopped.file);
+  out.put(": stopped: ");
   if (stopped.line > 0) {
     out.put(stopped.file).put(" line ").put_int(stopped.line).put(": ");
   } else if (stopped.failure == platform::open_failure::none) {
@@ -512,11 +524,19 @@ void text_printer::file_ended(const file_summary& summary) {
       .put_int(summary.total)
       .put(" test cases passed");
   // The independent score, where it tells something more.
-  if (summary.passed_independently != summary.passed)
+  if (summary.passed_independently != summary.passed) {
     summaries_.put(", ").put_int(summary.passed_independently).put(" independently");
+    independently_said_ = true;
+  }
   summaries_.put("\n");
 }
 
-void text_printer::all_files_ended() { out_.put(summaries_.text()); }
+void text_printer::all_files_ended() {
+  out_.put(summaries_.text());
+  if (independently_said_) {
+    out_.put("(independently: the test cases that pass when each is read from its own\n");
+    out_.put(" count line, as if no slip before it had put the file out of step)\n");
+  }
+}
 
 }  // namespace runcheck::explain

@@ -56,8 +56,9 @@ class text_printer final : public report_printer {
 
   output& out_;
   output summaries_;
-  bool hints_shown_ = false;  // the run file's hints were printed
-  std::int32_t failing_ = 0;  // test cases failed in this run file
+  bool independently_said_ = false;  // a summary line gives the independent score
+  bool hints_shown_ = false;         // the run file's hints were printed
+  std::int32_t failing_ = 0;         // test cases failed in this run file
   // The block held back: test cases first..last (from 1) print the body
   // bodies_[held_body_] under a header ending in state_. The other body is
   // where the next test case's is written, to be compared with it.
