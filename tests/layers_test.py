@@ -22,8 +22,10 @@ ALLOWED = {
     "explain/printers": CORE + ["explain/report"],
     "explain/grading": CORE + ["explain/printers", "explain/report"],
     "explain/authoring": CORE + ["explain/diagnosis", "explain/printers", "explain/report"],
-    "explain/cli": CORE + ["explain/grading", "explain/authoring", "explain/diagnosis",
-                           "explain/printers", "explain/report"],
+    "explain/stress": CORE + ["explain/authoring", "explain/diagnosis", "explain/printers",
+                              "explain/report"],
+    "explain/cli": CORE + ["explain/grading", "explain/stress", "explain/authoring",
+                           "explain/diagnosis", "explain/printers", "explain/report"],
     "explain": ["platform", "explain/cli"],  # main.cpp
 }
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]', re.M)
