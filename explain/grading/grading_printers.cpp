@@ -5,6 +5,7 @@
 
 #include <string_view>
 
+#include "explain/printers/sentences.h"
 #include "explain/report/audience.h"
 #include "explain/report/encoding.h"
 
@@ -12,15 +13,19 @@ namespace runcheck::explain {
 
 namespace {
 
+// The run file's verdict on one line: runcheck's counts and the
+// independent score, or why the check could not run.
 std::string summary_line(const file_summary& summary) {
-  std::string line;
-  if (summary.stopped)
-    return summary.run_file + ": the check could not run: " + summary.stopped->message;
-  line = summary.run_file + (summary.status() == 0 ? ": PASS, " : ": FAIL, ") +
-         std::to_string(summary.passed) + " of " + std::to_string(summary.total) +
-         " test cases passed; independent score " + std::to_string(summary.passed_independently) +
-         " of " + std::to_string(summary.total);
-  return line;
+  output line;
+  line.put(summary.run_file).put(": ");
+  if (summary.stopped) {
+    line.put(check_could_not_run).put(": ").put(summary.stopped->message);
+  } else {
+    put_verdict(line, summary);
+    line.put("; independent score ").put_int(summary.passed_independently);
+    line.put(" of ").put_int(summary.total);
+  }
+  return line.text();
 }
 
 }  // namespace
