@@ -1,11 +1,9 @@
 #include "explain/authoring/coverage_printer.h"
 
-#include <rapidjson/writer.h>
-
 #include <string>
 #include <string_view>
 
-#include "explain/report/encoding.h"
+#include "explain/printers/json_writer.h"
 
 namespace runcheck::explain {
 
@@ -40,32 +38,13 @@ class section {
   bool begun_ = false;
 };
 
-// RapidJSON's output stream over the console writer.
-struct json_stream {
-  using Ch = char;
-  output& out;
-  void Put(char c) { out.put(c); }
-  void Flush() {}
-};
-using json_writer = rapidjson::Writer<json_stream>;
-
-void put_string(json_writer& json, std::string_view text) {
-  std::string replaced;
-  const std::string_view valid = valid_utf8(text, replaced);
-  json.String(valid.data(), static_cast<rapidjson::SizeType>(valid.size()));
-}
-
-void put_key(json_writer& json, std::string_view key) {
-  json.Key(key.data(), static_cast<rapidjson::SizeType>(key.size()));
-}
-
 void put_test_cases(json_writer& json, const test_case_list& list) {
-  put_key(json, "test_cases");
-  json.StartArray();
-  for (const std::int32_t t : list.first) json.Int64(std::int64_t{t} + 1);
-  json.EndArray();
-  put_key(json, "more_test_cases");
-  json.Int64(list.count - static_cast<std::int64_t>(list.first.size()));
+  json.key("test_cases");
+  json.start_array();
+  for (const std::int32_t t : list.first) json.integer(std::int64_t{t} + 1);
+  json.end_array();
+  json.key("more_test_cases");
+  json.integer(list.count - static_cast<std::int64_t>(list.first.size()));
 }
 
 }  // namespace
@@ -121,80 +100,81 @@ void print_coverage_text(output& out, const coverage_report& report) {
 }
 
 void print_coverage_json(output& out, const coverage_report& report) {
-  json_stream stream{out};
-  json_writer json(stream);
-  json.StartObject();
-  put_key(json, "test_case_file");
-  put_string(json, report.test_case_file);
-  put_key(json, "verdict");
+  json_writer json;
+  json.start_object();
+  json.key("test_case_file");
+  json.string(report.test_case_file);
+  json.key("verdict");
   const int status = report.status();
-  json.String(status == 0 ? "all_caught" : status == 1 ? "gaps" : "stopped");
+  json.string(status == 0 ? "all_caught" : status == 1 ? "gaps" : "stopped");
   if (report.stopped) {
-    put_key(json, "stop");
-    json.StartObject();
-    put_key(json, "message");
-    put_string(json, report.stopped->message);
-    put_key(json, "file");
-    put_string(json, report.stopped->file);
-    put_key(json, "line");
+    json.key("stop");
+    json.start_object();
+    json.key("message");
+    json.string(report.stopped->message);
+    json.key("file");
+    json.string(report.stopped->file);
+    json.key("line");
     if (report.stopped->line > 0) {
-      json.Int64(report.stopped->line);
+      json.integer(report.stopped->line);
     } else {
-      json.Null();
+      json.null();
     }
-    json.EndObject();
-    json.EndObject();
+    json.end_object();
+    json.end_object();
+    json.flush_to(out);
     out.put("\n");
     return;
   }
-  put_key(json, "num_test_cases");
-  json.Int(report.num_test_cases);
-  put_key(json, "num_keys");
-  json.Int64(report.num_keys);
-  put_key(json, "rules");
-  json.StartArray();
+  json.key("num_test_cases");
+  json.integer(report.num_test_cases);
+  json.key("num_keys");
+  json.integer(report.num_keys);
+  json.key("rules");
+  json.start_array();
   for (const rule_coverage& r : report.rules) {
-    json.StartObject();
-    put_key(json, "rule");
-    put_string(json, rule_name(r.what));
-    put_key(json, "description");
-    put_string(json, rule_description(r.what));
-    put_key(json, "exercised");
-    json.Bool(r.test_cases.count > 0);
+    json.start_object();
+    json.key("rule");
+    json.string(rule_name(r.what));
+    json.key("description");
+    json.string(rule_description(r.what));
+    json.key("exercised");
+    json.boolean(r.test_cases.count > 0);
     put_test_cases(json, r.test_cases);
-    json.EndObject();
+    json.end_object();
   }
-  json.EndArray();
-  put_key(json, "variants");
-  json.StartArray();
+  json.end_array();
+  json.key("variants");
+  json.start_array();
   for (const variant_coverage& v : report.variants) {
-    json.StartObject();
-    put_key(json, "variant");
-    put_string(json, v.name);
-    put_key(json, "description");
-    put_string(json, v.description);
-    put_key(json, "caught");
-    json.Bool(v.caught_by.has_value());
-    put_key(json, "test_case");
+    json.start_object();
+    json.key("variant");
+    json.string(v.name);
+    json.key("description");
+    json.string(v.description);
+    json.key("caught");
+    json.boolean(v.caught_by.has_value());
+    json.key("test_case");
     if (v.caught_by) {
-      json.Int64(std::int64_t{*v.caught_by} + 1);
+      json.integer(std::int64_t{*v.caught_by} + 1);
     } else {
-      json.Null();
+      json.null();
     }
-    json.EndObject();
+    json.end_object();
   }
-  json.EndArray();
-  put_key(json, "gaps");
-  json.StartArray();
+  json.end_array();
+  json.key("gaps");
+  json.start_array();
   for (const variant_coverage& v : report.variants) {
-    if (!v.caught_by) put_string(json, v.name);
+    if (!v.caught_by) json.string(v.name);
   }
-  json.EndArray();
-  put_key(json, "out_of_step");
-  json.StartObject();
+  json.end_array();
+  json.key("out_of_step");
+  json.start_object();
   put_test_cases(json, report.out_of_step);
-  json.EndObject();
-  json.EndObject();
+  json.end_object();
+  json.end_object();
+  json.flush_to(out);
   out.put("\n");
 }
 
