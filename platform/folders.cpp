@@ -6,6 +6,7 @@
 #include <random>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -72,6 +73,17 @@ bool remove_folder(const std::string& text) {
   error.clear();
   fs::remove_all(path, error);
   return !fs::exists(fs::symlink_status(path, error));
+}
+
+bool list_folder(const std::string& path, std::vector<folder_entry>& entries) {
+  entries.clear();
+  std::error_code error;
+  fs::directory_iterator it(path_of(path), error);
+  for (const fs::directory_iterator end; !error && it != end; it.increment(error)) {
+    std::error_code kind;
+    entries.push_back({.name = utf8(it->path().filename()), .folder = it->is_directory(kind)});
+  }
+  return !error;
 }
 
 std::string current_folder() {
