@@ -175,6 +175,8 @@ const std::vector<sample>& samples() {
       {"coverage", {"--coverage"}},
       {"make-tests", {"--make-tests"}},
       {"seed", {"--seed", "7"}},
+      {"testset", {"--testset", "tests", "--group", ""}},
+      {"appes", {"-appes"}},
       {"file", {"t.txt"}},
       {"files", {"t.txt", "r1.txt", "r2.txt"}},
   };
@@ -187,7 +189,7 @@ TEST(options, every_pair_taken_together_or_refused) {
   const std::string audience_message =
       "--audience goes with --format text, json or html; the other formats give each reader "
       "their own message";
-  const std::map<std::pair<std::string_view, std::string_view>, std::string> refusals = {
+  std::map<std::pair<std::string_view, std::string_view>, std::string> refusals = {
       {{"json", "csv"}, "--json and --format csv do not go together"},
       {{"json", "html"}, "--json and --format html do not go together"},
       {{"json", "gradescope"}, "--json and --format gradescope do not go together"},
@@ -240,16 +242,15 @@ TEST(options, every_pair_taken_together_or_refused) {
       {{"testlib", "coverage"}, "--format testlib goes with checking run files"},
       {{"testlib", "make-tests"}, "--format testlib goes with checking run files"},
       {{"testlib", "seed"}, "--seed goes with --make-tests"},
-      {{"testlib", "file"}, "--format testlib takes INPUT RUN_FILE ANSWER"},
-      {{"testlib", "files"}, "--format testlib takes INPUT RUN_FILE ANSWER"},
+      {{"testlib", "appes"},
+       "-appes follows a report file: --format testlib INPUT RUN_FILE ANSWER REPORT -appes"},
+      {{"testlib", "files"}, "--format testlib takes INPUT RUN_FILE ANSWER [REPORT_FILE [-appes]]"},
       {{"cms", "audience"}, audience_message},
       {{"cms", "roster"}, "--roster does not go with --format cms"},
       {{"cms", "trace"}, "--format cms goes with checking run files"},
       {{"cms", "coverage"}, "--format cms goes with checking run files"},
       {{"cms", "make-tests"}, "--format cms goes with checking run files"},
       {{"cms", "seed"}, "--seed goes with --make-tests"},
-      {{"cms", "file"}, "--format cms takes INPUT ANSWER RUN_FILE"},
-      {{"cms", "files"}, "--format cms takes INPUT ANSWER RUN_FILE"},
       {{"audience", "trace"}, "--roster and --audience go with checking run files"},
       {{"audience", "coverage"}, "--roster and --audience go with checking run files"},
       {{"audience", "make-tests"}, "--roster and --audience go with checking run files"},
@@ -274,7 +275,17 @@ TEST(options, every_pair_taken_together_or_refused) {
       {{"make-tests", "files"}, "--make-tests reads no file"},
       {{"seed", "file"}, "--seed goes with --make-tests"},
       {{"seed", "files"}, "--seed goes with --make-tests"},
+      {{"seed", "testset"}, "--seed goes with --make-tests"},
+      {{"seed", "appes"}, "--seed goes with --make-tests"},
   };
+  // testlib's own options go with testlib alone.
+  for (const sample& other : samples()) {
+    for (const std::string_view own : {"testset", "appes"}) {
+      if (other.name == "testlib" || other.name == "seed" || other.name == own) continue;
+      for (const auto& pair : {std::pair(other.name, own), std::pair(own, other.name)})
+        refusals.try_emplace(pair, "--testset, --group and -appes go with --format testlib");
+    }
+  }
   for (std::size_t i = 0; i < samples().size(); ++i) {
     for (std::size_t j = i + 1; j < samples().size(); ++j) {
       const sample& a = samples()[i];
@@ -382,7 +393,17 @@ TEST(options, judges_files_in_their_systems_order) {
   EXPECT_EQ("feedback/", kattis.feedback_dir);
   const options testlib = parsed({"--format", "testlib", "in", "out", "ans"});
   EXPECT_EQ((std::vector<std::string>{"in", "out"}), testlib.files);
-  const options cms = parsed({"--format", "cms", "in", "ans", "out"});
+  EXPECT_TRUE(testlib.report_file.empty());
+  // testlib's whole call: its own options anywhere, a report file, -appes.
+  const options report = parsed({"--format", "testlib", "--testset", "pretests", "in", "out", "ans",
+                                 "--group", "", "result.xml", "-APPES"});
+  EXPECT_EQ((std::vector<std::string>{"in", "out"}), report.files);
+  EXPECT_EQ("result.xml", report.report_file);
+  EXPECT_TRUE(report.appes);
+  EXPECT_EQ(options::action::wrong,
+            parsed({"--format", "testlib", "in", "out", "ans", "r", "more"}).what);
+  EXPECT_EQ(options::action::wrong, parsed({"--format", "testlib", "--testset", ""}).what);
+  const options cms = parsed({"--format", "cms", "in", "ans", "out", "outputonly"});
   EXPECT_EQ((std::vector<std::string>{"in", "out"}), cms.files);
   EXPECT_TRUE(cms.feedback_dir.empty());
   // Wrong arguments keep the format asked for: its exit status tells the

@@ -12,6 +12,7 @@
 #include "explain/cli/options.h"
 #include "explain/diagnosis/diagnosis.h"
 #include "explain/grading/grading_printers.h"
+#include "explain/grading/judges.h"
 #include "explain/grading/roster.h"
 #include "explain/report/audience.h"
 #include "explain/report/submission.h"
@@ -56,43 +57,71 @@ int grade(const options& given, roster* listed, report_printer& printer) {
   return status;
 }
 
-// Copies standard input to `path`, which the checks then read as a file.
-bool copy_standard_input(const std::string& path) {
-  const platform::file_handle copy = platform::create_file(path.c_str());
-  if (copy == platform::file_handle::none) return false;
-  std::vector<char> block(1 << 16);
-  bool written = true;
-  for (std::size_t n = 0; written && (n = platform::read_block(platform::standard_input(),
-                                                               block.data(), block.size())) > 0;)
-    written = platform::write_all(copy, std::string_view(block.data(), n));
-  platform::close_file(copy);
-  return written;
-}
+// A judge's run file given on standard input, as a path the checks read
+// (more than once): standard input itself where it can be opened again,
+// else a copy in a temporary folder of its own, removed with this object on
+// every path out. Nothing goes into the judge's feedback folder, which the
+// judge reads and counts.
+class standard_input_run_file {
+ public:
+  standard_input_run_file() : path_(platform::standard_input_path()) {
+    if (!path_.empty()) return;
+    folder_ = platform::make_temporary_folder();
+    if (folder_.empty()) return;
+    const std::string copy = folder_ + "/team_output";
+    if (copy_standard_input(copy)) path_ = copy;
+  }
+  ~standard_input_run_file() {
+    if (!folder_.empty()) platform::remove_folder(folder_);
+  }
+  standard_input_run_file(const standard_input_run_file&) = delete;
+  standard_input_run_file& operator=(const standard_input_run_file&) = delete;
+
+  // Empty when standard input could be neither opened again nor copied.
+  const std::string& path() const { return path_; }
+
+ private:
+  // Copies standard input to `path`; false when it cannot (no room, or a
+  // limit on the size of the files this program writes).
+  static bool copy_standard_input(const std::string& path) {
+    const platform::file_handle copy = platform::create_file(path.c_str());
+    if (copy == platform::file_handle::none) return false;
+    std::vector<char> block(1 << 16);
+    bool written = true;
+    for (std::size_t n = 0; written && (n = platform::read_block(platform::standard_input(),
+                                                                 block.data(), block.size())) > 0;)
+      written = platform::write_all(copy, std::string_view(block.data(), n));
+    platform::close_file(copy);
+    return written;
+  }
+
+  std::string path_;
+  std::string folder_;
+};
 
 // A judge's checker: one run file, the verdict in the exit status, the
-// messages where the judge reads them.
+// messages where the judge reads them, which call the run file "your
+// output".
 int judge(const options& given, const format_row& row, output& out, output& err) {
   options checked = given;
-  std::string feedback = given.feedback_dir;
-  if (!feedback.empty() && feedback.back() != '/' && feedback.back() != '\\') feedback += '/';
+  judge_call call{.report_file = given.report_file, .appes = given.appes};
+  call.feedback = given.feedback_dir;
+  if (!call.feedback.empty() && call.feedback.back() != '/' && call.feedback.back() != '\\')
+    call.feedback += '/';
+  std::optional<standard_input_run_file> on_input;
   if (row.arguments.run_file < 0) {
-    // The run file comes on standard input; the checks read it more than
-    // once, so it is kept in the feedback folder.
-    checked.files[1] = feedback + "team_output";
-    if (!copy_standard_input(checked.files[1])) {
-      err.put("runcheck-explain: cannot write ").put(checked.files[1]).put("\n");
+    on_input.emplace();
+    if (on_input->path().empty()) {
+      err.put("runcheck-explain: cannot keep the run file read from standard input\n");
       return row.failure;
     }
+    checked.files[1] = on_input->path();
   }
-  judge_printer printer;
-  int status = grade(checked, nullptr, printer);
-  // A run file that cannot be read is the contestant's wrong answer; only a
-  // test-case file that cannot be used is the checker's failure.
-  const submission_verdict verdict = verdict_of(printer.summary());
-  if (verdict == submission_verdict::missing || verdict == submission_verdict::unreadable)
-    status = 1;
-  if (!row.deliver(printer, feedback, out, err)) return row.failure;
-  return row.exits[status];
+  judge_printer printer("your output");
+  grade(checked, nullptr, printer);
+  if (!row.deliver(printer, call, out, err)) return row.failure;
+  // The exits' order: accepted, a wrong answer, the checker's failure.
+  return row.exits[static_cast<std::size_t>(judge_outcome_of(printer.summary()))];
 }
 
 // Grades the run files in the format asked for.

@@ -36,30 +36,39 @@ bool write_file(const std::string& path, std::string_view text) {
 }
 
 // An output validator's messages: one for the judges, one for the team,
-// as files in the feedback folder.
-bool deliver_kattis(const judge_printer& printer, const std::string& feedback, output& /*out*/,
+// as the only files in the feedback folder.
+bool deliver_kattis(const judge_printer& printer, const judge_call& call, output& /*out*/,
                     output& err) {
-  if (write_file(feedback + "judgemessage.txt", printer.judge().text()) &&
-      write_file(feedback + "teammessage.txt", printer.team().text()))
+  if (write_file(call.feedback + "judgemessage.txt", printer.judge().text()) &&
+      write_file(call.feedback + "teammessage.txt", printer.team().text()))
     return true;
-  err.put("runcheck-explain: cannot write the messages into ").put(feedback).put("\n");
+  err.put("runcheck-explain: cannot write the messages into ").put(call.feedback).put("\n");
   return false;
 }
 
-// A contest checker's one line, on standard error.
-bool deliver_testlib(const judge_printer& printer, const std::string& /*feedback*/, output& /*out*/,
+// A contest checker's one line, on standard error, and in the report file
+// where one is named.
+bool deliver_testlib(const judge_printer& printer, const judge_call& call, output& /*out*/,
                      output& err) {
-  err.put(printer.line()).put("\n");
-  return true;
+  const std::string line = printer.line();
+  err.put(line).put("\n");
+  if (call.report_file.empty() ||
+      write_file(call.report_file,
+                 testlib_report(judge_outcome_of(printer.summary()), line, call.appes)))
+    return true;
+  err.put("runcheck-explain: cannot write the report file ").put(call.report_file).put("\n");
+  return false;
 }
 
-// A comparator's outcome on standard output, then the message for the
-// contestant on standard error.
-bool deliver_cms(const judge_printer& printer, const std::string& /*feedback*/, output& out,
+// A comparator's outcome on standard output, and on standard error the
+// message CMS shows, in its stock words; the student's line after it, which
+// CMS leaves unread, for a person who runs the comparator by hand.
+bool deliver_cms(const judge_printer& printer, const judge_call& /*call*/, output& out,
                  output& err) {
-  out.put(fraction_text(independent_fraction(printer.summary()))).put("\n");
-  err.put(printer.summary().status() == 0 ? std::string("translate:success") : printer.line())
-      .put("\n");
+  const std::string outcome = fraction_text(independent_fraction(printer.summary()));
+  out.put(outcome).put("\n");
+  err.put(cms_message(outcome)).put("\n");
+  if (printer.summary().status() != 0) err.put(printer.line()).put("\n");
   return true;
 }
 
@@ -112,15 +121,18 @@ constexpr format_row rows[] = {
      .exits = {0, 1, 3},
      .failure = 3,
      .takes = form::judge,
-     .arguments = {.names = "INPUT RUN_FILE ANSWER", .run_file = 1},
+     .arguments = {.names = "INPUT RUN_FILE ANSWER [REPORT_FILE [-appes]]",
+                   .run_file = 1,
+                   .report = 3},
      .deliver = deliver_testlib},
     // Any status but 0 is the checker's failure, so a wrong answer exits 0.
+    // A task type may add an argument of its own (batch, outputonly).
     {.id = format::cms,
      .name = "cms",
      .help = "cms",
      .exits = {0, 0, 1},
      .takes = form::judge,
-     .arguments = {.names = "INPUT ANSWER RUN_FILE", .run_file = 2},
+     .arguments = {.names = "INPUT ANSWER RUN_FILE", .run_file = 2, .more_allowed = true},
      .deliver = deliver_cms},
     {.id = format::prairielearn,
      .name = "prairielearn",

@@ -19,7 +19,8 @@ const std::string_view usage =
     "       runcheck-explain --roster ROSTER [--format NAME] [TEST_CASE_FILE]\n"
     "       runcheck-explain --format kattis INPUT ANSWER FEEDBACK_DIR < RUN_FILE\n"
     "       runcheck-explain --format testlib INPUT RUN_FILE ANSWER\n"
-    "       runcheck-explain --format cms INPUT ANSWER RUN_FILE\n"
+    "                        [REPORT_FILE [-appes]] [--testset NAME] [--group NAME]\n"
+    "       runcheck-explain --format cms INPUT ANSWER RUN_FILE [MORE...]\n"
     "       runcheck-explain --trace N [TEST_CASE_FILE]\n"
     "       runcheck-explain --coverage [--json] [TEST_CASE_FILE]\n"
     "       runcheck-explain --make-tests [--seed N]\n";
@@ -107,7 +108,10 @@ enum class option_id {
   audience,
   roster,
   seed,
-  trace
+  trace,
+  testset,
+  group,
+  appes
 };
 
 struct option_row {
@@ -115,6 +119,7 @@ struct option_row {
   std::string_view name;
   std::string_view alias;
   bool takes_value = false;
+  bool may_be_empty = false;  // its value may be the empty string
   // What its value may be, for a person; for --format the table of formats
   // says it.
   std::string_view takes;
@@ -144,6 +149,15 @@ constexpr option_row option_rows[] = {
      .name = "--trace",
      .takes_value = true,
      .takes = "a test case number from 1"},
+    // testlib's own: a judge names the test's set and group, which the
+    // check does not need.
+    {.id = option_id::testset, .name = "--testset", .takes_value = true, .takes = "a name"},
+    {.id = option_id::group,
+     .name = "--group",
+     .takes_value = true,
+     .may_be_empty = true,
+     .takes = "a name"},
+    {.id = option_id::appes, .name = "-appes", .alias = "-APPES"},
 };
 constexpr std::size_t option_count = std::size(option_rows);  // one row per option_id, in order
 
@@ -203,12 +217,15 @@ arguments read_arguments(std::span<const std::string_view> args) {
       if (equals != std::string_view::npos) wrongly(std::string(row->name) + " takes no value");
       continue;
     }
+    bool given = true;
     if (equals != std::string_view::npos) {
       read.value[i] = arg->substr(equals + 1);
     } else if (arg + 1 != end_of_options) {
       read.value[i] = *++arg;
+    } else {
+      given = false;
     }
-    if (read.value[i].empty())
+    if (read.value[i].empty() && !(given && row->may_be_empty))
       wrongly(std::string(row->name) + " needs a value: " + takes_text(*row));
   }
   if (end_of_options != args.end())
@@ -240,6 +257,10 @@ constexpr facts three_files = 1U << 18U;       // three or more
 constexpr facts judge = 1U << 19U;             // a judge's format
 constexpr facts one_run_file = 1U << 20U;      // a format that grades one run file, not a judge's
 constexpr facts trace_not_a_test_case = 1U << 21U;  // --trace's value is no number from 1
+constexpr facts testlib_option = 1U << 22U;         // --testset, --group or -appes
+constexpr facts format_not_testlib = 1U << 23U;     // a format but testlib
+constexpr facts appes = 1U << 24U;                  // -appes
+constexpr facts no_report_file = 1U << 25U;         // fewer than four files
 constexpr facts always = 1U << 31U;
 
 // The rules of the command line, in the order they are checked: the first
@@ -273,6 +294,9 @@ constexpr rule rules[] = {
     {make_tests, json_output, "--make-tests writes a test-case file, not JSON"},
     {make_tests, a_file, "--make-tests reads no file"},
     {judge, roster, "--roster does not go with --format {format}"},
+    {testlib_option, format_not_testlib, "--testset, --group and -appes go with --format testlib"},
+    {appes, no_report_file,
+     "-appes follows a report file: --format testlib INPUT RUN_FILE ANSWER REPORT -appes"},
     {trace_not_a_test_case, always, "--trace needs a test case number from 1"},
     {trace, two_files | json_output, "--trace reads one test-case file, and writes no JSON"},
     {coverage, two_files, "--coverage reads one test-case file"},
@@ -350,6 +374,11 @@ facts facts_of(const arguments& read, const format_row& row) {
       {judge, row.takes == form::judge},
       {one_run_file, row.takes == form::one_run_file},
       {trace_not_a_test_case, given(option_id::trace) && (!test_case || *test_case < 1)},
+      {testlib_option,
+       given(option_id::testset) || given(option_id::group) || given(option_id::appes)},
+      {format_not_testlib, row.id != format::testlib},
+      {appes, given(option_id::appes)},
+      {no_report_file, read.files.size() < 4},
   };
   facts holds = always;
   for (const auto& [fact, when] : table)
@@ -361,10 +390,13 @@ facts facts_of(const arguments& read, const format_row& row) {
 // and the run file ("-": standard input); or why its arguments are wrong.
 std::optional<std::string> place_judge_files(const format_row& row, options& result) {
   const judge_arguments& form = row.arguments;
-  if (result.files.size() < 3 || (!form.more_allowed && result.files.size() != 3))
+  const std::size_t most = form.report >= 0 ? 4 : 3;
+  if (result.files.size() < 3 || (!form.more_allowed && result.files.size() > most))
     return "--format " + std::string(row.name) + " takes " + std::string(form.names);
   if (form.feedback >= 0)
     result.feedback_dir = result.files[static_cast<std::size_t>(form.feedback)];
+  if (form.report >= 0 && result.files.size() > static_cast<std::size_t>(form.report))
+    result.report_file = result.files[static_cast<std::size_t>(form.report)];
   const std::string run_file =
       form.run_file < 0 ? std::string("-") : result.files[static_cast<std::size_t>(form.run_file)];
   result.files = {result.files[0], run_file};
@@ -396,6 +428,7 @@ options parse_options(std::span<const std::string_view> args) {
     if ((holds & r.first) != 0 && (holds & r.second) != 0) return wrong(message_of(r, read));
 
   result.strict = read.has(option_id::strict);
+  result.appes = read.has(option_id::appes);
   if (read[option_id::audience] == "student") result.reader = audience::student;
   result.roster = read[option_id::roster];
   result.files = read.files;

@@ -27,6 +27,9 @@ struct options {
   std::string roster;
   // A judge's folder for its messages, as given; empty none.
   std::string feedback_dir;
+  // testlib: the report file, empty none; with -appes, written as XML.
+  std::string report_file;
+  bool appes = false;
   std::uint64_t seed = 1;  // make_tests
   std::string error;       // wrong: what is wrong, for a person
 };

@@ -10,8 +10,6 @@
 
 namespace runcheck::explain {
 
-namespace {
-
 std::string summary_line(const file_summary& summary) {
   std::string line;
   if (summary.stopped)
@@ -22,8 +20,6 @@ std::string summary_line(const file_summary& summary) {
          " of " + std::to_string(summary.total);
   return line;
 }
-
-}  // namespace
 
 // ---- CSV
 
@@ -227,32 +223,5 @@ void junit_printer::file_ended(const file_summary& summary) {
 }
 
 void junit_printer::all_files_ended() { out_.put("</testsuites>\n"); }
-
-// ---- Judges
-
-void judge_printer::file_begun(const file_summary& summary) {
-  judge_.file_begun(summary);
-  team_.file_begun(summary);
-}
-
-void judge_printer::test_case(const file_summary& summary, const test_case_report& report) {
-  judge_.test_case(summary, report);
-  team_.test_case(summary, report);
-  if (!report.passed && first_failure_.empty())
-    first_failure_ =
-        one_line(test_case_text(summary, report, audience::student), checker_message_cap);
-}
-
-void judge_printer::file_ended(const file_summary& summary) {
-  judge_.file_ended(summary);
-  team_.file_ended(summary);
-  summary_ = summary;
-}
-
-std::string judge_printer::line() const {
-  std::string text = summary_line(summary_);
-  if (!first_failure_.empty()) text += " / " + first_failure_;
-  return one_line(text, checker_message_cap);
-}
 
 }  // namespace runcheck::explain

@@ -14,6 +14,10 @@
 
 namespace runcheck::explain {
 
+// A run file's summary on one line: "FILE: PASS, 3 of 3 test cases passed;
+// independent score 3 of 3", or why the check could not run.
+std::string summary_line(const file_summary& summary);
+
 // CSV (RFC 4180): a header row, then one row per run file: run_file,
 // verdict (submission.h's names), passed, failed, total, score (the independent
 // score as a fraction), first_failing (the first failing test case from 1,
@@ -83,30 +87,5 @@ class junit_printer final : public report_printer {
 };
 
 inline constexpr std::size_t junit_suite_cap = std::size_t{16} * 1000 * 1000;
-
-// A judge's checker (kattis, testlib, cms) on one run file: keeps the
-// instructor's and the student's messages, capped, and the student's one
-// line, for the front end to write where the judge reads them.
-class judge_printer final : public report_printer {
- public:
-  judge_printer() = default;
-
-  void file_begun(const file_summary& summary) override;
-  void test_case(const file_summary& summary, const test_case_report& report) override;
-  void file_ended(const file_summary& summary) override;
-
-  const message& judge() const { return judge_; }
-  const message& team() const { return team_; }
-  // One line for the student: the verdict, the counts and the first failing
-  // test case's report, at most checker_message_cap bytes.
-  std::string line() const;
-  const file_summary& summary() const { return summary_; }
-
- private:
-  message judge_{audience::instructor, results_file_cap};
-  message team_{audience::student, results_file_cap};
-  std::string first_failure_;  // the first failing test case's block, for a student
-  file_summary summary_;
-};
 
 }  // namespace runcheck::explain
