@@ -5,7 +5,8 @@
 # examples/kattis on a made-up submission tree.
 #
 # usage: formats_test.py BIN_DIR SOURCE_DIR WORK_DIR
-import csv, io, json, os, shutil, subprocess, sys
+import csv, io, json, os, resource, shutil, subprocess, sys
+from xml.etree import ElementTree
 
 bin_dir, source, work = sys.argv[1:4]
 explain = os.path.join(bin_dir, "runcheck-explain")
@@ -93,27 +94,57 @@ check([r[1] for r in rows[1:]] == ["passed", "failed", "unreadable", "missing"],
 check(rows[2][5] == "0.6666" and rows[2][6] == "1" and status == 2, f"csv: {rows[2]}, exit {status}")
 
 # kattis: 42 accepted, 43 wrong answer, anything else a judge error; the
-# team message never shows the expected runs; no score on a rejection.
-for name, run_file, want in [("passing", passing, 42), ("failing", failing, 43)]:
+# feedback folder holds the two messages and nothing else, the team's never
+# the expected runs nor a path of the judge's; no score on a rejection. The
+# run file on standard input is a file, or a pipe (kept in a temporary
+# folder of its own, removed after).
+scratch = os.path.join(work, "tmp")
+os.makedirs(scratch)
+for name, run_file, want in [("passing", passing, 42), ("failing", failing, 43), ("piped", failing, 43)]:
     feedback = os.path.join(work, "feedback-" + name) + os.sep
     os.makedirs(feedback)
-    status, _, _ = run(explain, "--format", "kattis", tests, passing, feedback, stdin=run_file)
+    args = [explain, "--format", "kattis", tests, passing, feedback, "extra"]
+    if name == "piped":
+        done = subprocess.run(args, input=open(run_file, "rb").read(), capture_output=True,
+                              env=dict(os.environ, TMPDIR=scratch), timeout=120)
+        status = done.returncode
+        check(os.listdir(scratch) == [], f"kattis piped: left {os.listdir(scratch)}")
+    else:
+        status, _, _ = run(*args, stdin=run_file)
     check(status == want, f"kattis {name}: exit {status}")
+    check(sorted(os.listdir(feedback)) == ["judgemessage.txt", "teammessage.txt"], f"kattis {name}: {os.listdir(feedback)}")
     team, judge = (open(feedback + f, encoding="utf-8").read() for f in ("teammessage.txt", "judgemessage.txt"))
-    check(not leaks(team) and not os.path.exists(feedback + "score.txt"), f"kattis {name}: team message")
+    check(not leaks(team) and "your output" in team and work not in team + judge, f"kattis {name}: team message")
     check(name == "passing" or "expected:" in judge, f"kattis {name}: judge message")
 status, _, _ = run(explain, "--format", "kattis", broken, passing, work, stdin=passing)
 check(status not in (0, 42, 43), f"kattis broken: exit {status}")
 
-# testlib: 0, 1, 3 (never 2); cms: the outcome on standard output, exit 0
-# on a wrong answer.
+# testlib: 0, 1, 3 (never 2), with its own arguments; the report file holds
+# the message, or testlib's XML with -appes. cms: the outcome on standard
+# output, exit 0 on a wrong answer, the stock words as the message's first
+# line; a task type's argument after the files.
+outcomes = {"passing": "accepted", "failing": "wrong-answer", "missing": "wrong-answer", "broken": "fail"}
 for name, files, want in [("passing", [tests, passing], 0), ("failing", [tests, failing], 1),
                           ("missing", [tests, missing], 1), ("broken", [broken, passing], 3)]:
     status, _, err = run(explain, "--format", "testlib", files[0], files[1], passing)
     check(status == want and err.count("\n") == 1 and len(err) <= 32001 and not leaks(err), f"testlib {name}")
-    status, out, err = run(explain, "--format", "cms", files[0], passing, files[1])
-    check((status == 0) == (name != "broken") and err.count("\n") == 1, f"cms {name}: exit {status}")
-    check(name == "broken" or 0 <= float(out) <= 1, f"cms {name}: {out!r}")
+    report = os.path.join(work, f"report-{name}.txt")
+    status, _, err = run(explain, "--format", "testlib", "--testset", "tests", "--group", "", files[0], files[1],
+                         passing, report)
+    check(status == want and open(report, encoding="utf-8").read() == err.rstrip("\n"), f"testlib {name}: report")
+    status, _, _ = run(explain, "--format", "testlib", files[0], files[1], passing, report + ".xml", "-appes")
+    result = ElementTree.parse(report + ".xml").getroot()
+    check(status == want and result.tag == "result" and result.get("outcome") == outcomes[name],
+          f"testlib {name}: -appes")
+    status, out, err = run(explain, "--format", "cms", files[0], passing, files[1], "batch")
+    check((status == 0) == (name != "broken"), f"cms {name}: exit {status}")
+    if name != "broken":
+        words = {"1": "translate:success", "0": "translate:wrong"}.get(out.strip(), "translate:partial")
+        check(0 <= float(out) <= 1 and err.split("\n")[0] == words, f"cms {name}: {out!r} {err!r}")
+for args in [["in"], ["in", "out", "ans", "report", "more"], ["--testset", "", "in", "out", "ans"],
+             ["in", "out", "ans", "-appes"], ["--nosuch", "in", "out", "ans"]]:
+    status, _, _ = run(explain, "--format", "testlib", *args)
+    check(status == 3, f"testlib {args}: exit {status}")
 
 # Caps: a file of 4000 failing test cases stays within each system's cap,
 # the results file cut with a note.
@@ -139,13 +170,67 @@ for name, run_file in [("failing", failing), ("missing", None)]:
     results = json.load(open(os.path.join(env["AUTOGRADER"], "results", "results.json")))
     check(status == 0 and results["score"] == (2 if run_file else 0), f"run_autograder {name}: {status}")
     check(run_file is None or "expected:" in out, f"run_autograder {name}: instructor's output")
+
+# The problem package of examples/kattis, judged as the package tools judge
+# it: each input validated, each submission run on each test case and its
+# output handed to output_validator/run, called as `run input answer
+# feedback_dir/ [args] < team_output` under a file-size limit of 8 MiB (the
+# validator's output limit), as another user where this runs as root.
 kattis = os.path.join(source, "examples/kattis")
-feedback = os.path.join(work, "feedback-example") + os.sep
-os.makedirs(feedback)
-status, _, _ = run(os.path.join(kattis, "output_validators/runcheck/run"), os.path.join(kattis, "data/secret/1.in"),
-                   os.path.join(kattis, "data/secret/1.ans"), feedback, stdin=os.path.join(kattis, "data/secret/1.ans"),
-                   env=env)
-check(status == 42, f"kattis example: exit {status}")
+for part in ["problem.yaml", "statement/problem.en.md", "input_validators/validate.py", "output_validator/build",
+             "submissions/accepted/runs.py", "submissions/wrong_answer/buffer_of_four.py", "data/sample/1.in"]:
+    check(os.path.isfile(os.path.join(kattis, part)), f"kattis package: no {part}")
+cases = sorted(os.path.join(kattis, "data", group, name[:-3]) for group in ("sample", "secret")
+               for name in os.listdir(os.path.join(kattis, "data", group)) if name.endswith(".in"))
+
+
+def as_validator():
+    resource.setrlimit(resource.RLIMIT_FSIZE, (8 << 20, 8 << 20))
+    if os.geteuid() == 0:
+        os.setgid(65534)
+        os.setuid(65534)
+
+
+def validate(case, team_output, label):
+    """The output validator's exit status on team_output for case, and the team message."""
+    feedback = os.path.join(work, "package", label) + os.sep
+    os.makedirs(feedback)
+    if os.geteuid() == 0:
+        os.chown(feedback, 65534, 65534)
+    with open(team_output, "rb") as given:
+        done = subprocess.run([os.path.join(kattis, "output_validator/run"), case + ".in", case + ".ans", feedback,
+                               "any_flag"], stdin=given, capture_output=True, env=env, preexec_fn=as_validator,
+                              timeout=120)
+    check(sorted(os.listdir(feedback)) == ["judgemessage.txt", "teammessage.txt"], f"package {label}: feedback")
+    return done.returncode, open(feedback + "teammessage.txt", encoding="utf-8").read()
+
+
+for case in cases:
+    with open(case + ".in", "rb") as given:
+        status = subprocess.run([sys.executable, os.path.join(kattis, "input_validators/validate.py")], stdin=given).returncode
+    check(status == 42, f"package: input validator on {case}.in: {status}")
+for bad in ["2\n1\n5\n", "1\n2\n5  6\n", "1\n1\n32768\n", "1\n1\n5", "1\n1\n5\n\n"]:
+    status = subprocess.run([sys.executable, os.path.join(kattis, "input_validators/validate.py")], input=bad.encode(),
+                            capture_output=True).returncode
+    check(status == 43, f"package: input validator takes {bad!r}")
+for submission, verdicts in [("accepted/runs.py", {42}), ("wrong_answer/buffer_of_four.py", {42, 43})]:
+    seen = set()
+    for case in cases:
+        label = submission.split("/")[0] + "-" + os.path.basename(os.path.dirname(case)) + os.path.basename(case)
+        output = os.path.join(work, "package", label + ".out")
+        os.makedirs(os.path.dirname(output), exist_ok=True)
+        with open(case + ".in", "rb") as given, open(output, "wb") as taken:
+            subprocess.run([sys.executable, os.path.join(kattis, "submissions", submission)], stdin=given, stdout=taken,
+                           check=True)
+        status, team = validate(case, output, label)
+        seen.add(status)
+        check(status == 42 or "your output" in team and "recognised" in team, f"package {label}: {status} {team}")
+    check(seen <= verdicts and max(verdicts) in seen, f"package {submission}: {seen}")
+# A team output of 9 MiB, past the validator's file-size limit, is still a
+# wrong answer: nothing of it is copied.
+huge = write("package/huge.out", "1\n" + "7 " * (9 << 19) + "\n")
+status, _ = validate(cases[0], huge, "huge")
+check(status == 43, f"package: a 9 MiB wrong answer: exit {status}")
 
 print("\n".join(failures) or "grading formats: every check holds")
 sys.exit(1 if failures else 0)
