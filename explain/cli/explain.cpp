@@ -14,6 +14,7 @@
 #include "explain/grading/grading_printers.h"
 #include "explain/grading/judges.h"
 #include "explain/grading/roster.h"
+#include "explain/printers/text_printer.h"
 #include "explain/report/audience.h"
 #include "explain/report/submission.h"
 #include "generation/expected_runs.h"
@@ -26,7 +27,10 @@ namespace {
 // Grades the run files of `given`, or those of `listed` where a roster is
 // given, and hands each report to `printer`. Gives the worst of the files'
 // statuses: 0 every test case passed, 1 one failed, 2 a check could not run.
-int grade(const options& given, roster* listed, report_printer& printer) {
+// With `refused`, a test-case file that cannot be used grades nothing: the
+// reason goes to `refused` and the status is -1.
+int grade(const options& given, roster* listed, report_printer& printer,
+          output* refused = nullptr) {
   const std::string& test_case_file = given.files[0];
 
   // The runs are generated once, for every run file.
@@ -39,6 +43,14 @@ int grade(const options& given, roster* listed, report_printer& printer) {
       generate_expected_runs(test_case_file.c_str(), *line, &watcher, why);
   test_case_file_notes notes;
   if (expected) notes = watcher.finish(test_case_file, *expected);
+  if (!expected && refused != nullptr) {
+    refused->put("runcheck-explain: the test-case file ").put(test_case_file);
+    refused->put(" cannot be used; nothing is graded\n");
+    text_printer says(*refused);
+    report_stopped(test_case_file, given.files[1], why, says);
+    says.all_files_ended();
+    return -1;
+  }
   // The page draws the expected runs, which a student does not see.
   const diagnosis_options options{
       .strict = given.strict,
@@ -138,9 +150,11 @@ int grade_in_format(const options& given, output& out, output& err) {
   }
   const std::unique_ptr<report_printer> printer = row.printer(out, given.files[0]);
   audience_printer seen(*printer, given.reader);
-  const int status = grade(given, listed ? &*listed : nullptr, seen);
+  const int status =
+      grade(given, listed ? &*listed : nullptr, seen, row.unusable_tests_fail ? &err : nullptr);
+  if (status < 0) return row.failure;
   seen.all_files_ended();
-  return row.exits[status];
+  return row.exits[static_cast<std::size_t>(status)];
 }
 
 // Does what the options ask for; gives the exit status.

@@ -90,11 +90,14 @@ constexpr format_row rows[] = {
      .help = "csv",
      .exits = {0, 1, 2},
      .printer = make<csv_printer>},
-    // A failing student is not a failing grader: 0 whenever the results are written.
+    // A failing student is not a failing grader: 0 whenever the results are
+    // written. A test-case file that cannot be used writes none, and exits
+    // 2: Gradescope then shows the instructor a failed autograder.
     {.id = format::gradescope,
      .name = "gradescope",
      .help = "gradescope",
      .exits = {0, 0, 0},
+     .unusable_tests_fail = true,
      .takes = form::one_run_file,
      .printer = make_results<results_printer::system::gradescope>},
     {.id = format::junit,

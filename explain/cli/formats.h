@@ -66,6 +66,10 @@ struct format_row {
   std::array<int, 3> exits{};
   int failure = 2;        // the arguments are wrong, or the report was not written
   bool audience = false;  // --audience decides what the report shows
+  // A test-case file that cannot be used writes no report: the reason goes
+  // to standard error and the status is `failure`, so that the grader shows
+  // its own failure rather than a grade.
+  bool unusable_tests_fail = false;
   form takes = form::run_files;
   judge_arguments arguments;          // a judge's
   printer_factory printer = nullptr;  // all but the judges

@@ -54,17 +54,22 @@ def leaks(text):
 
 
 # gradescope and prairielearn: one JSON document, exit 0 whenever written.
+# A test-case file that cannot be used is the autograder's failure in
+# Gradescope: no document, the reason on standard error, exit 2.
 for name, stopped_by in [("passing", passing), ("failing", failing), ("missing", missing), ("broken", passing)]:
     files = [broken if name == "broken" else tests, stopped_by]
-    status, out, _ = run(explain, "--format", "gradescope", *files)
-    check(status == 0, f"gradescope {name}: exit {status}")
-    doc = json.loads(out)
-    check(isinstance(doc["score"], (int, float)) and isinstance(doc["output"], str), f"gradescope {name}: top level")
-    for t in doc["tests"]:
-        check(t["status"] in ("passed", "failed") and isinstance(t["number"], str), f"gradescope {name}: {t}")
-        check(t["visibility"] in ("hidden", "after_due_date", "after_published", "visible"), f"gradescope {name}")
-        check(0 <= t["score"] <= t["max_score"] and not leaks(t["output"]), f"gradescope {name}: {t}")
-    check(doc["score"] == {"passing": 3, "failing": 2}.get(name, 0), f"gradescope {name}: score {doc['score']}")
+    status, out, err = run(explain, "--format", "gradescope", *files)
+    check(status == (2 if name == "broken" else 0), f"gradescope {name}: exit {status}")
+    if name == "broken":
+        check(out == "" and "broken.txt line 2" in err, f"gradescope broken: {out!r} {err!r}")
+    else:
+        doc = json.loads(out)
+        check(isinstance(doc["score"], (int, float)) and isinstance(doc["output"], str), f"gradescope {name}: top")
+        for t in doc["tests"]:
+            check(t["status"] in ("passed", "failed") and isinstance(t["number"], str), f"gradescope {name}: {t}")
+            check(t["visibility"] in ("hidden", "after_due_date", "after_published", "visible"), f"gradescope {name}")
+            check(0 <= t["score"] <= t["max_score"] and not leaks(t["output"]), f"gradescope {name}: {t}")
+        check(doc["score"] == {"passing": 3, "failing": 2}.get(name, 0), f"gradescope {name}: score {doc['score']}")
     status, out, _ = run(explain, "--format", "prairielearn", *files)
     doc = json.loads(out)
     check(status == 0 and 0 <= doc["score"] <= 1 and isinstance(doc["message"], str), f"prairielearn {name}")
@@ -159,15 +164,19 @@ check(len(err) <= 32001, "cms: cap")
 
 # The examples, as a course copies them, on a made-up tree.
 env = dict(os.environ, AUTOGRADER=os.path.join(work, "autograder"), RUNCHECK_EXPLAIN=explain)
-for name, run_file in [("failing", failing), ("missing", None)]:
+for name, run_file in [("failing", failing), ("missing", None), ("broken", passing)]:
     shutil.rmtree(env["AUTOGRADER"], ignore_errors=True)
     shutil.copytree(os.path.join(source, "examples/gradescope"), os.path.join(env["AUTOGRADER"], "source"))
     os.makedirs(os.path.join(env["AUTOGRADER"], "submission"))
     if run_file:
         shutil.copy(run_file, os.path.join(env["AUTOGRADER"], "submission", "replacement_output.txt"))
-    shutil.copy(tests, os.path.join(env["AUTOGRADER"], "source", "replacement_input.txt"))
+    shutil.copy(broken if name == "broken" else tests, os.path.join(env["AUTOGRADER"], "source", "replacement_input.txt"))
     status, out, _ = run(os.path.join(env["AUTOGRADER"], "source", "run_autograder"), env=env)
-    results = json.load(open(os.path.join(env["AUTOGRADER"], "results", "results.json")))
+    results_file = os.path.join(env["AUTOGRADER"], "results", "results.json")
+    if name == "broken":
+        check(status != 0 and not os.path.exists(results_file), f"run_autograder broken: {status}")
+        continue
+    results = json.load(open(results_file))
     check(status == 0 and results["score"] == (2 if run_file else 0), f"run_autograder {name}: {status}")
     check(run_file is None or "expected:" in out, f"run_autograder {name}: instructor's output")
 
