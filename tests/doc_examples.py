@@ -45,8 +45,8 @@ for document in documents:
                 text, i = "".join(s + "\n" for s in lines[i + 2:end]), end
             try:
                 # explain output: "exit status N" and "arguments ARGS" (runcheck-explain's)
-                settings = [re.fullmatch(r"(exit status|arguments) (.+)", o) for o in options]
-                settings = {o[1]: o[2] for o in settings if o} if role == "explain output" else {}
+                settings = [re.fullmatch(r"(exit status|arguments) (.+)|(CR LF line ends)", o) for o in options]
+                settings = {o[1] or o[3]: o[2] for o in settings if o} if role == "explain output" else {}
                 if not m[1] or role not in FILES or FILES[role] in case or text is None \
                         or (options and "output" in role and len(settings) < len(options)) \
                         or not re.fullmatch(r"[0-9]?", settings.get("exit status", "")):
@@ -58,6 +58,7 @@ for document in documents:
                 case[FILES[role]] = text
                 case["status"] = settings.get("exit status", case.get("status", "0"))
                 case["arguments"] = settings.get("arguments", case.get("arguments", ""))
+                case["crlf"] = "CR LF line ends" in settings or case.get("crlf", False)
             except ValueError as e:
                 errors.append(at + str(e))
         i += 1
@@ -81,7 +82,9 @@ for document in documents:
                                       + f"\nexpect status {c['status']}", "output")):
             if kind in c:  # the whole output ends with the prompt, no line break
                 script += [command, f"expect {check} {kind}"]
-                sections += f"-- {kind}{' (no final line break)' * (kind == 'output')} --\n" + c[kind]
+                ending = " (no final line break)" * (kind == "output") + " (CR LF line ends)" * (
+                    kind == "explain" and c["crlf"])
+                sections += f"-- {kind}{ending} --\n" + c[kind]
         document_name = os.path.basename(document).removesuffix(".md")
         open(os.path.join(out, f"{document_name}.{name}.case"), "w").write("\n".join(script) + "\n\n" + sections)
 

@@ -11,9 +11,11 @@
 #include "explain/cli/formats.h"
 #include "explain/cli/options.h"
 #include "explain/diagnosis/diagnosis.h"
+#include "explain/grading/class_printers.h"
 #include "explain/grading/grading_printers.h"
 #include "explain/grading/judges.h"
 #include "explain/grading/roster.h"
+#include "explain/grading/submissions.h"
 #include "explain/printers/text_printer.h"
 #include "explain/report/audience.h"
 #include "explain/report/submission.h"
@@ -24,13 +26,97 @@ namespace runcheck::explain {
 
 namespace {
 
-// Grades the run files of `given`, or those of `listed` where a roster is
-// given, and hands each report to `printer`. Gives the worst of the files'
-// statuses: 0 every test case passed, 1 one failed, 2 a check could not run.
-// With `refused`, a test-case file that cannot be used grades nothing: the
-// reason goes to `refused` and the status is -1.
-int grade(const options& given, roster* listed, report_printer& printer,
-          output* refused = nullptr) {
+// The run files of a call, each with its student: named on the command
+// line, listed in a roster, or found in a course tool's bulk download.
+class class_list {
+ public:
+  explicit class_list(const options& given) : given_(given) {
+    if (!given.roster.empty()) {
+      roster_.emplace(given.roster);
+      if (!roster_->readable()) error_ = "cannot read the roster \"" + given.roster + "\"";
+    } else if (!given.submissions.empty()) {
+      found_.emplace();
+      if (!read_submissions(given.submissions, *found_))
+        error_ = "cannot read the folder \"" + given.submissions + "\"";
+    }
+  }
+
+  // Why the list cannot be read; empty when it can.
+  const std::string& error() const { return error_; }
+  // More than one run file may come.
+  bool a_class() const { return roster_ || found_ || given_.files.size() > 2; }
+
+  // The next run file; false after the last.
+  bool next(class_member& member) {
+    if (roster_) return roster_->next(member);
+    if (found_) {
+      if (next_ >= found_->size()) return false;
+      member = std::move((*found_)[next_++]);
+      return true;
+    }
+    if (next_ == 0) next_ = 1;  // past the test-case file
+    if (next_ >= given_.files.size()) return false;
+    member = {.run_file = given_.files[next_], .student = student_of(given_.files[next_])};
+    ++next_;
+    return true;
+  }
+
+ private:
+  const options& given_;
+  std::optional<roster> roster_;
+  std::optional<std::vector<class_member>> found_;
+  std::size_t next_ = 0;
+  std::string error_;
+};
+
+// Says once, for the instructor, what the test-case file holds that will
+// surprise its author; the students' reports leave it out.
+void say_test_case_file_notes(output& err, const std::string& file, const expected_runs& expected,
+                              const test_case_file_notes& notes) {
+  const auto list = [&](bool test_case_file_notes::flagged::*flag, std::string_view says) {
+    std::vector<std::int32_t> cases;
+    for (const auto& f : notes.test_cases)
+      if (f.*flag) cases.push_back(f.test_case + 1);
+    if (cases.empty()) return;
+    constexpr std::size_t shown = 10;
+    err.put("runcheck-explain: note: ")
+        .put(file)
+        .put(cases.size() == 1 ? ": test case " : ": test cases ");
+    for (std::size_t i = 0; i < std::min(cases.size(), shown); ++i)
+      err.put(i == 0 ? "" : ", ").put_int(cases[i]);
+    if (cases.size() > shown)
+      err.put(" and ").put_int(static_cast<std::int64_t>(cases.size() - shown)).put(" more");
+    err.put(says).put("\n");
+  };
+  if (expected.table.size() == 0)
+    err.put("runcheck-explain: note: ")
+        .put(file)
+        .put(" holds no test case, so every run file passes it\n");
+  list(&test_case_file_notes::flagged::keys_out_of_range,
+       ": keys outside -1..32767, which reach no run");
+  list(&test_case_file_notes::flagged::budget_spent,
+       ": runs that stop where the 500 passes ran out, keys left unwritten; a program that writes "
+       "every key fails them");
+  if (notes.text_after_line > 0) {
+    err.put("runcheck-explain: note: ").put(file).put(" line ").put_int(notes.text_after_line);
+    err.put(": text after the last test case, which is never read\n");
+  }
+}
+
+// Where grade() says what only the instructor reads, beside the report.
+struct instructor_channel {
+  // What the test-case file holds that will surprise its author, said once.
+  output* notes = nullptr;
+  // A test-case file that cannot be used grades nothing: the reason is said
+  // here, and the status is -1.
+  output* refusal = nullptr;
+};
+
+// Grades the run files of `listed` and hands each report to `printer`.
+// Gives the worst of the files' statuses: 0 every test case passed, 1 one
+// failed, 2 a check could not run (or -1, below).
+int grade(const options& given, class_list& listed, report_printer& printer,
+          instructor_channel instructor = {}) {
   const std::string& test_case_file = given.files[0];
 
   // The runs are generated once, for every run file.
@@ -38,16 +124,19 @@ int grade(const options& given, roster* listed, report_printer& printer,
   stop why;
   // Each test case's expected lines are kept for the independent score
   // where more than one run file will use them.
-  test_case_file_watcher watcher(listed != nullptr || given.files.size() > 2);
+  test_case_file_watcher watcher(listed.a_class());
   const std::optional<expected_runs> expected =
       generate_expected_runs(test_case_file.c_str(), *line, &watcher, why);
   test_case_file_notes notes;
   if (expected) notes = watcher.finish(test_case_file, *expected);
-  if (!expected && refused != nullptr) {
-    refused->put("runcheck-explain: the test-case file ").put(test_case_file);
-    refused->put(" cannot be used; nothing is graded\n");
-    text_printer says(*refused);
-    report_stopped(test_case_file, given.files[1], why, says);
+  if (instructor.notes != nullptr && expected)
+    say_test_case_file_notes(*instructor.notes, test_case_file, *expected, notes);
+  if (instructor.refusal != nullptr && !expected) {
+    instructor.refusal->put("runcheck-explain: the test-case file ").put(test_case_file);
+    instructor.refusal->put(" cannot be used; nothing is graded\n");
+    text_printer says(*instructor.refusal);
+    report_stopped(test_case_file, given.files.size() > 1 ? given.files[1] : "the run file", why,
+                   says);
     says.all_files_ended();
     return -1;
   }
@@ -57,13 +146,27 @@ int grade(const options& given, roster* listed, report_printer& printer,
       .keep_runs = given.output == format::html && given.reader == audience::instructor};
 
   int status = 0;
-  std::size_t next = 1;  // in given.files
-  for (std::string run_file;
-       listed != nullptr ? listed->next(run_file) : next < given.files.size();) {
-    if (listed == nullptr) run_file = given.files[next++];
-    const file_summary summary = expected ? report_run_file(test_case_file, run_file, *expected,
-                                                            notes, options, *line, printer)
-                                          : report_stopped(test_case_file, run_file, why, printer);
+  student_printer named(printer);
+  for (class_member member; listed.next(member);) {
+    named.set_student(member.student);
+    file_summary summary;
+    if (!member.problem.empty()) {
+      // Two run files for one student: neither is checked.
+      summary = {.test_case_file = test_case_file,
+                 .run_file = member.run_file,
+                 .stopped = stop_report{.message = member.problem,
+                                        .file = member.run_file,
+                                        .failure = platform::open_failure::other,
+                                        .several_run_files = true},
+                 .total = expected ? expected->table.size() : 0};
+      named.file_begun(summary);
+      named.file_ended(summary);
+    } else if (expected) {
+      summary =
+          report_run_file(test_case_file, member.run_file, *expected, notes, options, *line, named);
+    } else {
+      summary = report_stopped(test_case_file, member.run_file, why, named);
+    }
     status = std::max(status, summary.status());
   }
   return status;
@@ -130,7 +233,8 @@ int judge(const options& given, const format_row& row, output& out, output& err)
     checked.files[1] = on_input->path();
   }
   judge_printer printer("your output");
-  grade(checked, nullptr, printer);
+  class_list one(checked);
+  grade(checked, one, printer);
   if (!row.deliver(printer, call, out, err)) return row.failure;
   // The exits' order: accepted, a wrong answer, the checker's failure.
   return row.exits[static_cast<std::size_t>(judge_outcome_of(printer.summary()))];
@@ -140,18 +244,16 @@ int judge(const options& given, const format_row& row, output& out, output& err)
 int grade_in_format(const options& given, output& out, output& err) {
   const format_row& row = format_row_of(given.output);
   if (row.takes == form::judge) return judge(given, row, out, err);
-  std::optional<roster> listed;
-  if (!given.roster.empty()) {
-    listed.emplace(given.roster);
-    if (!listed->readable()) {
-      err.put("runcheck-explain: cannot read the roster \"").put(given.roster).put("\"\n");
-      return 2;
-    }
+  class_list listed(given);
+  if (!listed.error().empty()) {
+    err.put("runcheck-explain: ").put(listed.error()).put("\n");
+    return 2;
   }
   const std::unique_ptr<report_printer> printer = row.printer(out, given.files[0]);
   audience_printer seen(*printer, given.reader);
-  const int status =
-      grade(given, listed ? &*listed : nullptr, seen, row.unusable_tests_fail ? &err : nullptr);
+  const int status = grade(given, listed, seen,
+                           {.notes = row.notes_on_stderr ? &err : nullptr,
+                            .refusal = row.unusable_tests_fail ? &err : nullptr});
   if (status < 0) return row.failure;
   seen.all_files_ended();
   return row.exits[static_cast<std::size_t>(status)];

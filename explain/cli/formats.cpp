@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "explain/grading/class_printers.h"
 #include "explain/printers/html_printer.h"
 #include "explain/printers/json_printer.h"
 #include "explain/printers/text_printer.h"
@@ -89,6 +90,7 @@ constexpr format_row rows[] = {
      .name = "csv",
      .help = "csv",
      .exits = {0, 1, 2},
+     .notes_on_stderr = true,
      .printer = make<csv_printer>},
     // A failing student is not a failing grader: 0 whenever the results are
     // written. A test-case file that cannot be used writes none, and exits
@@ -98,12 +100,14 @@ constexpr format_row rows[] = {
      .help = "gradescope",
      .exits = {0, 0, 0},
      .unusable_tests_fail = true,
+     .notes_on_stderr = true,
      .takes = form::one_run_file,
      .printer = make_results<results_printer::system::gradescope>},
     {.id = format::junit,
      .name = "junit",
      .help = "junit",
      .exits = {0, 1, 2},
+     .notes_on_stderr = true,
      .printer = make<junit_printer>},
     // 42 accepted, 43 wrong answer; any other status is the judge's error.
     {.id = format::kattis,
@@ -141,6 +145,7 @@ constexpr format_row rows[] = {
      .name = "prairielearn",
      .help = "prairielearn",
      .exits = {0, 0, 0},
+     .notes_on_stderr = true,
      .takes = form::one_run_file,
      .printer = make_results<results_printer::system::prairielearn>},
     {.id = format::html,
@@ -149,6 +154,12 @@ constexpr format_row rows[] = {
      .exits = {0, 1, 2},
      .audience = true,
      .printer = make_html},
+    {.id = format::summary,
+     .name = "summary",
+     .help = "summary (a class in a few lines)",
+     .exits = {0, 1, 2},
+     .notes_on_stderr = true,
+     .printer = make<summary_printer>},
 };
 
 }  // namespace

@@ -18,7 +18,19 @@
 
 namespace runcheck::explain {
 
-enum class format { text, json, csv, gradescope, junit, kattis, testlib, cms, prairielearn, html };
+enum class format {
+  text,
+  json,
+  csv,
+  gradescope,
+  junit,
+  kattis,
+  testlib,
+  cms,
+  prairielearn,
+  html,
+  summary
+};
 
 // What a format grades in one call.
 enum class form {
@@ -70,6 +82,11 @@ struct format_row {
   // to standard error and the status is `failure`, so that the grader shows
   // its own failure rather than a grade.
   bool unusable_tests_fail = false;
+  // What the test-case file holds that will surprise its author (keys
+  // outside -1..32767, a spent pass budget) is said once on standard error,
+  // for the instructor, where the report has no place for it that only the
+  // instructor reads.
+  bool notes_on_stderr = false;
   form takes = form::run_files;
   judge_arguments arguments;          // a judge's
   printer_factory printer = nullptr;  // all but the judges

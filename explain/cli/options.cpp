@@ -17,6 +17,7 @@ const std::string_view usage =
     "usage: runcheck-explain [--format NAME] [--audience WHO] [--strict]\n"
     "                        [TEST_CASE_FILE [RUN_FILE...]]\n"
     "       runcheck-explain --roster ROSTER [--format NAME] [TEST_CASE_FILE]\n"
+    "       runcheck-explain --submissions FOLDER [--format NAME] [TEST_CASE_FILE]\n"
     "       runcheck-explain --format kattis INPUT ANSWER FEEDBACK_DIR < RUN_FILE\n"
     "       runcheck-explain --format testlib INPUT RUN_FILE ANSWER\n"
     "                        [REPORT_FILE [-appes]] [--testset NAME] [--group NAME]\n"
@@ -52,8 +53,13 @@ constexpr std::string_view help_after_formats =
     "                instructor (the default) or student: for a student, text,\n"
     "                json and html leave out the expected listing\n"
     "  --roster ROSTER\n"
-    "                grade every submission that ROSTER names, one run file a line;\n"
+    "                grade every submission that ROSTER names, one run file a line\n"
+    "                (a tab and the student's name after it, or the folder's name);\n"
     "                each is reported, a missing or unreadable one too\n"
+    "  --submissions FOLDER\n"
+    "                grade every student of a course tool's bulk download: a folder\n"
+    "                per student (Moodle), or files named after the student\n"
+    "                (Canvas), the run file replacement_output.txt in any case\n"
     "  --strict      a warning fails its test case: numbers after a run's last key,\n"
     "                text after the last test case, keys outside -1..32767, a test\n"
     "                case stopped by the 500 passes\n"
@@ -112,7 +118,8 @@ enum class option_id {
   trace,
   testset,
   group,
-  appes
+  appes,
+  submissions
 };
 
 struct option_row {
@@ -159,6 +166,10 @@ constexpr option_row option_rows[] = {
      .may_be_empty = true,
      .takes = "a name"},
     {.id = option_id::appes, .name = "-appes", .alias = "-APPES"},
+    {.id = option_id::submissions,
+     .name = "--submissions",
+     .takes_value = true,
+     .takes = "the folder of a course tool's bulk download"},
 };
 constexpr std::size_t option_count = std::size(option_rows);  // one row per option_id, in order
 
@@ -262,6 +273,7 @@ constexpr facts testlib_option = 1U << 22U;         // --testset, --group or -ap
 constexpr facts format_not_testlib = 1U << 23U;     // a format but testlib
 constexpr facts appes = 1U << 24U;                  // -appes
 constexpr facts no_report_file = 1U << 25U;         // fewer than four files
+constexpr facts submissions = 1U << 26U;            // --submissions
 constexpr facts always = 1U << 31U;
 
 // The rules of the command line, in the order they are checked: the first
@@ -287,6 +299,8 @@ constexpr rule rules[] = {
     {trace, coverage | make_tests, "--trace does not go with --coverage or --make-tests"},
     {coverage | make_tests | trace, roster | audience_given,
      "--roster and --audience go with checking run files"},
+    {coverage | make_tests | trace, submissions, "--submissions goes with checking run files"},
+    {roster, submissions, "--roster and --submissions do not go together"},
     {coverage | make_tests | trace, format_not_plain,
      "--format {format} goes with checking run files"},
     {seed, no_make_tests, "--seed goes with --make-tests"},
@@ -295,6 +309,7 @@ constexpr rule rules[] = {
     {make_tests, json_output, "--make-tests writes a test-case file, not JSON"},
     {make_tests, a_file, "--make-tests reads no file"},
     {judge, roster, "--roster does not go with --format {format}"},
+    {judge, submissions, "--submissions does not go with --format {format}"},
     {testlib_option, format_not_testlib, "--testset, --group and -appes go with --format testlib"},
     {appes, no_report_file,
      "-appes follows a report file: --format testlib INPUT RUN_FILE ANSWER REPORT -appes"},
@@ -303,6 +318,8 @@ constexpr rule rules[] = {
     {coverage, two_files, "--coverage reads one test-case file"},
     {roster, two_files, "--roster takes the test-case file alone"},
     {roster, one_run_file, "--format {format} grades one run file, not a roster"},
+    {submissions, two_files, "--submissions takes the test-case file alone"},
+    {submissions, one_run_file, "--format {format} grades one run file, not a class"},
     {one_run_file, three_files, "--format {format} grades one run file"},
 };
 
@@ -380,6 +397,7 @@ facts facts_of(const arguments& read, const format_row& row) {
       {format_not_testlib, row.id != format::testlib},
       {appes, given(option_id::appes)},
       {no_report_file, read.files.size() < 4},
+      {submissions, given(option_id::submissions)},
   };
   facts holds = always;
   for (const auto& [fact, when] : table)
@@ -432,6 +450,7 @@ options parse_options(std::span<const std::string_view> args) {
   result.appes = read.has(option_id::appes);
   if (read[option_id::audience] == "student") result.reader = audience::student;
   result.roster = read[option_id::roster];
+  result.submissions = read[option_id::submissions];
   result.files = read.files;
   if (read.has(option_id::make_tests)) {
     result.what = options::action::make_tests;
@@ -452,7 +471,7 @@ options parse_options(std::span<const std::string_view> args) {
     result.what = options::action::coverage;
     return result;
   }
-  if (result.files.size() == 1 && result.roster.empty())
+  if (result.files.size() == 1 && result.roster.empty() && result.submissions.empty())
     result.files.emplace_back(default_run_file);
   return result;
 }

@@ -25,6 +25,8 @@ struct options {
   std::vector<std::string> files;
   // grade: a file naming the submissions to grade, one a line; empty none.
   std::string roster;
+  // grade: the folder of a course tool's bulk download; empty none.
+  std::string submissions;
   // A judge's folder for its messages, as given; empty none.
   std::string feedback_dir;
   // testlib: the report file, empty none; with -appes, written as XML.

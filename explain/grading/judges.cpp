@@ -13,6 +13,7 @@ judge_outcome judge_outcome_of(const file_summary& summary) {
     case submission_verdict::failed:
     case submission_verdict::missing:
     case submission_verdict::unreadable:
+    case submission_verdict::several:
       return judge_outcome::wrong_answer;
     case submission_verdict::stopped:
       break;

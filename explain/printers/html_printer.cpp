@@ -536,7 +536,9 @@ void html_printer::file_ended(const file_summary& summary) {
     std::string_view why = "the check could not run";
     if (verdict == submission_verdict::missing) why = "no run file";
     if (verdict == submission_verdict::unreadable) why = "the run file cannot be read";
-    for (const char c : name_of(verdict)) table_.put(static_cast<char>(c - 'a' + 'A'));
+    if (verdict == submission_verdict::several) why = "two or more run files";
+    for (const char c : name_of(verdict))
+      table_.put(c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c == '_' ? ' ' : c);
     table_.put("</td><td></td><td></td><td></td><td></td>");
     table_.put(R"(<td class="m" colspan=")").put_int(std::max<std::int32_t>(columns_, 1));
     table_.put(R"(">)").put(why).put("</td></tr>\n");

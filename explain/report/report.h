@@ -229,11 +229,17 @@ struct stop_report {
   std::int64_t line = 0;  // from 1; 0 where no line applies
   platform::open_failure failure = platform::open_failure::none;  // a file that did not open
   std::vector<file_hint> hints;
+  // A class list found two or more run files for the student, and checked
+  // none (`message` names them).
+  bool several_run_files = false;
 };
 
 struct file_summary {
   std::string test_case_file;
   std::string run_file;
+  // The student the run file belongs to, where a class is graded (set by
+  // the front end); empty otherwise.
+  std::string student;
   std::optional<stop_report> stopped;
   std::int32_t passed = 0;        // complete at file_ended; counts up before
   std::int32_t total = 0;         // test cases in the test-case file

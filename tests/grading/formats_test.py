@@ -77,26 +77,95 @@ for name, stopped_by in [("passing", passing), ("failing", failing), ("missing",
     check(all({"name", "points", "max_points", "message"} <= set(t) for t in doc["tests"]), f"prairielearn {name}")
     check(not any(leaks(t["message"]) for t in doc["tests"]), f"prairielearn {name}: leaks")
 
-# junit: valid against the schema; the exit status is the verdict.
+# junit: valid against the schema; the exit status is the verdict; every
+# suite counts every test case (an unreadable run file errs in each), so the
+# totals are students x test cases, and the names sort in test case order.
 status, out, _ = run(explain, "--format", "junit", tests, passing, failing, missing)
 check(status == 2, f"junit: exit {status}")
 xml = write("report.xml", out)
 lint = subprocess.run(["xmllint", "--noout", "--schema", os.path.join(source, "tests/grading/junit.xsd"), xml],
                       capture_output=True, text=True)
 check(lint.returncode == 0, "junit: " + lint.stderr)
-check(out.count("<testsuite ") == 3 and out.count("<failure ") == 1 and out.count("<error ") == 1, "junit: counts")
+suites = ElementTree.fromstring(out.encode()).findall("testsuite")
+check([int(x.get("tests")) for x in suites] == [3, 3, 3], "junit: tests per suite")
+check(sum(int(x.get("failures")) for x in suites) == 1 and sum(int(x.get("errors")) for x in suites) == 3,
+      "junit: failures and errors")
+for suite in suites:
+    names = [t.get("name") for t in suite.findall("testcase")]
+    check(names == sorted(names) and len(names) == int(suite.get("tests")), f"junit: names {names}")
+status, out, _ = run(explain, "--format", "junit", many_tests := write("twelve.txt", "12\n" + "3\n30013 30011 30017\n" * 12),
+                     missing)
+names = [t.get("name") for t in ElementTree.fromstring(out.encode()).iter("testcase")]
+check(names == sorted(names) and names[0] == "test case 01" and len(names) == 12, f"junit: 12 names {names}")
 
-# csv and the roster: every submission a row, never dropped.
+# csv and the roster: every submission a row, never dropped; the student the
+# roster's (after a tab) or the folder's; rows end with CR LF; a field a
+# spreadsheet would run as a formula is text.
 os.makedirs(os.path.join(work, "class", "carol", "replacement_output.txt"))  # a folder: unreadable
 write("class/alice/replacement_output.txt", open(passing).read())
 write("class/bob/replacement_output.txt", open(failing).read())
-roster = write("class/roster.txt", "# one run file a line\nalice/replacement_output.txt\n\n"
-               "bob/replacement_output.txt\ncarol/replacement_output.txt\ndave/replacement_output.txt\n")
-status, out, _ = run(explain, "--roster", roster, "--format", "csv", tests)
-rows = list(csv.reader(io.StringIO(out)))
-check(rows[0] == ["run_file", "verdict", "passed", "failed", "total", "score", "first_failing"], "csv: header")
-check([r[1] for r in rows[1:]] == ["passed", "failed", "unreadable", "missing"], f"csv: {rows}")
-check(rows[2][5] == "0.6666" and rows[2][6] == "1" and status == 2, f"csv: {rows[2]}, exit {status}")
+write("class/=cmd|calc.txt", open(failing).read())
+roster = write("class/roster.txt", "# one run file a line\nalice/replacement_output.txt\tAlice Archer\n\n"
+               "bob/replacement_output.txt\ncarol/replacement_output.txt\ndave/replacement_output.txt\n=cmd|calc.txt\n")
+done = subprocess.run([explain, "--roster", roster, "--format", "csv", tests], capture_output=True)
+raw = done.stdout.decode()
+check(raw.count("\n") == raw.count("\r\n") == 6 and raw.endswith("\r\n"), f"csv: line ends {raw!r}")
+rows = list(csv.DictReader(io.StringIO(raw)))
+check(list(rows[0]) == ["student", "run_file", "verdict", "total", "passed", "passed_independently", "score",
+                        "first_failing", "recognised", "warnings"], f"csv: header {list(rows[0])}")
+check([r["student"] for r in rows] == ["Alice Archer", "bob", "carol", "dave", "'=cmd|calc.txt"], f"csv: {rows}")
+check([r["verdict"] for r in rows] == ["passed", "failed", "unreadable", "missing", "failed"], f"csv: {rows}")
+check(rows[1]["score"] == "0.6666" and rows[1]["first_failing"] == "1" and done.returncode == 2, f"csv: {rows[1]}")
+for r in rows:
+    total, score = int(r["total"]), r["score"]
+    check(float(score) == int(int(r["passed_independently"]) * 10000 / total) / 10000, f"csv: score {r}")
+    check(r["verdict"] != "passed" or r["passed"] == r["total"], f"csv: verdict {r}")
+# The faulty program recognised, by name, and the class summary's count of
+# each verdict and each program.
+secret = os.path.join(source, "examples/kattis/data/secret/2.in")
+with open(secret) as given, open(os.path.join(work, "class", "four.txt"), "w") as taken:
+    subprocess.run([sys.executable, os.path.join(source, "examples/kattis/submissions/wrong_answer/buffer_of_four.py")],
+                   stdin=given, stdout=taken, check=True)
+status, out, _ = run(explain, "--format", "csv", secret, os.path.join(work, "class", "four.txt"), passing)
+check([r["recognised"] for r in csv.DictReader(io.StringIO(out))] == ["buffer_4", ""], f"csv: recognised {out!r}")
+status, out, _ = run(explain, "--format", "summary", secret, os.path.join(work, "class", "four.txt"), passing, missing)
+check(out == "run files: 3\npassed: 0\nfailed: 2\nmissing: 1\nrecognised:\n"
+      "  buffer_4: 1 run file, a program with a buffer of 4 records\n" and status == 2, f"summary: {out!r}")
+
+# A course tool's bulk download, in both layouts: every student a row, a
+# folder without a run file missing, two run files a row that says so.
+moodle = os.path.join(work, "moodle")
+write("moodle/Ada Lovelace_12345_assignsubmission_file_/Replacement_Output.TXT", open(passing).read())
+write("moodle/Ada Lovelace_12345_assignsubmission_onlinetext_/onlinetext.html", "<p>hello</p>")
+write("moodle/Bob Brown_23456_assignsubmission_file_/sub/replacement_output-1.txt", open(failing).read())
+os.makedirs(os.path.join(moodle, "Carl Case_34567_assignsubmission_file_"))
+write("moodle/Dan Two_45678_assignsubmission_file_/replacement_output.txt", open(passing).read())
+write("moodle/Dan Two_45678_assignsubmission_file_/old/replacement_output.txt", open(failing).read())
+canvas = os.path.join(work, "canvas")
+write("canvas/lovelaceada_12345_67890_replacement_output.txt", open(passing).read())
+write("canvas/brownbob_LATE_23456_67891_replacement_output-1.txt", open(failing).read())
+write("canvas/brownbob_LATE_23456_67891_readme.txt", "notes")
+for folder, want in [(moodle, [("Ada Lovelace", "passed"), ("Bob Brown", "failed"), ("Carl Case", "missing"),
+                               ("Dan Two", "several_run_files")]),
+                     (canvas, [("brownbob", "failed"), ("lovelaceada", "passed")])]:
+    status, out, _ = run(explain, "--submissions", folder, "--format", "csv", tests)
+    rows = list(csv.DictReader(io.StringIO(out)))
+    check([(r["student"], r["verdict"]) for r in rows] == want and status == 2 - (folder == canvas), f"submissions: {rows}")
+status, out, err = run(explain, "--submissions", moodle, "--format", "junit", tests)
+check(out.count("<testcase ") == 12 and out.count("<error ") == 6, f"submissions junit: {out.count('<testcase ')}")
+status, _, err = run(explain, "--submissions", os.path.join(work, "none"), tests)
+check(status == 2 and "cannot read the folder" in err, f"submissions: no folder: {err}")
+
+# What the test-case file holds that surprises its author is said once, on
+# standard error, and in no student's row or message.
+odd = write("odd.txt", "2\n3\n30013 30011 40000\n3\n30013 30011 30017\n")
+odd_run = write("odd_run.txt", "1\n30011 30013\n1\n30011 30013 30017\n")
+status, out, err = run(explain, "--format", "csv", odd, odd_run, odd_run)
+check(err.count("outside -1..32767") == 1 and "test case 1" in err, f"notes: {err!r}")
+check([r["warnings"] for r in csv.DictReader(io.StringIO(out))] == ["0", "0"], f"notes: csv {out!r}")
+for name in ["gradescope", "prairielearn"]:
+    status, out, err = run(explain, "--format", name, odd, odd_run)
+    check(err.count("outside -1..32767") == 1 and "warning" not in out, f"notes: {name} {out!r}")
 
 # kattis: 42 accepted, 43 wrong answer, anything else a judge error; the
 # feedback folder holds the two messages and nothing else, the team's never
