@@ -75,6 +75,11 @@ std::string make_temporary_folder();
 // Makes the folder `path` (UTF-8); false when it cannot, or it exists.
 bool make_folder(const std::string& path);
 
+// Makes `path` an empty folder: what it holds is removed, read-only files
+// included, and the folder is made where it is missing. False when
+// something is left. Cheaper than removing the folder and making it again.
+bool empty_folder(const std::string& path);
+
 // Removes `path` and everything in it, read-only files included. False when
 // something is left.
 bool remove_folder(const std::string& path);
