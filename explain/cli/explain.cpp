@@ -130,6 +130,8 @@ int run_action(const options& given, output& out, output& err) {
       return run_coverage(given.files[0], given.output == format::json, out);
     case options::action::make_tests:
       return run_make_tests(given.seed, out, err);
+    case options::action::stress:
+      return run_stress(given.stress, out, err);
     case options::action::trace:
       return print_trace(given.files[0], given.trace, out, err);
     case options::action::grade:
