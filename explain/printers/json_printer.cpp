@@ -373,6 +373,10 @@ struct json_printer::document {
   }
 };
 
+std::string_view json_name(file_hint h) { return name_of(h); }
+
+std::string_view json_name(platform::open_failure f) { return name_of(f); }
+
 json_printer::json_printer(output& out) : out_(out) {}
 
 json_printer::~json_printer() = default;

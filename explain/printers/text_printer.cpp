@@ -341,6 +341,8 @@ void put_shift(output& out, const test_case_report& report, const shift& shifted
   }
 }
 
+}  // namespace
+
 void put_file_hints(output& out, const std::vector<file_hint>& hints, std::string_view file,
                     std::string_view indent) {
   for (const file_hint h : hints) {
@@ -370,8 +372,6 @@ void put_file_hints(output& out, const std::vector<file_hint>& hints, std::strin
     }
   }
 }
-
-}  // namespace
 
 std::string ordinal(std::int64_t n) {
   constexpr std::string_view words[] = {"first", "second",  "third",  "fourth", "fifth",
