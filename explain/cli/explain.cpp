@@ -127,8 +127,10 @@ int run_action(const options& given, output& out, output& err) {
       err.put("runcheck-explain: ").put(given.error).put("\n").put(usage);
       return format_row_of(given.output).failure;
     case options::action::coverage:
+      if (given.minimize) return run_minimize(given.files[0], out, err);
       return run_coverage(given.files[0], given.output == format::json, out);
     case options::action::make_tests:
+      if (!given.extend.empty()) return run_extend(given.extend, given.seed, out, err);
       return run_make_tests(given.seed, out, err);
     case options::action::trace:
       return print_trace(given.files[0], given.trace, out, err);

@@ -21,8 +21,8 @@ const std::string_view usage =
     "       runcheck-explain --format testlib INPUT RUN_FILE ANSWER\n"
     "       runcheck-explain --format cms INPUT ANSWER RUN_FILE\n"
     "       runcheck-explain --trace N [TEST_CASE_FILE]\n"
-    "       runcheck-explain --coverage [--json] [TEST_CASE_FILE]\n"
-    "       runcheck-explain --make-tests [--seed N]\n";
+    "       runcheck-explain --coverage [--json | --minimize] [TEST_CASE_FILE]\n"
+    "       runcheck-explain --make-tests [--seed N] [--extend TEST_CASE_FILE]\n";
 
 namespace {
 
@@ -60,7 +60,12 @@ constexpr std::string_view help_after_formats =
     "                the buffer before it, the key written or frozen, the key read\n"
     "                and the run; no run file is read\n"
     "  --coverage    report what TEST_CASE_FILE puts to the test; no run file\n"
+    "  --minimize    with --coverage: write the fewest of TEST_CASE_FILE's test\n"
+    "                cases that catch as much, as a test-case file\n"
     "  --make-tests  write a test-case file that catches every faulty program\n"
+    "  --extend TEST_CASE_FILE\n"
+    "                with --make-tests: write TEST_CASE_FILE with test cases added\n"
+    "                after its own that catch what it lets through\n"
     "  --seed N      the seed of --make-tests' keys (default 1)\n"
     "  --help        print this help and exit\n"
     "  --version     print the version and exit\n"
@@ -70,8 +75,8 @@ constexpr std::string_view help_after_formats =
     "With gradescope and prairielearn: 0 whenever the results are written. With\n"
     "kattis: 42 accepted, 43 wrong answer, 2 otherwise. With testlib: 0 accepted,\n"
     "1 wrong answer, 3 otherwise. With cms: 0 whenever the outcome is written.\n"
-    "With --coverage: 0 every faulty program is caught, 1 one passes the file, 2\n"
-    "the file cannot be used.\n";
+    "With --coverage, and --make-tests --extend: 0 every faulty program is caught,\n"
+    "1 one passes the file, 2 the file cannot be used.\n";
 
 // `text` as lines of at most `width` characters, each after `indent`, cut
 // at spaces; the first line's indent is left to the caller.
@@ -107,7 +112,9 @@ enum class option_id {
   audience,
   roster,
   seed,
-  trace
+  trace,
+  minimize,
+  extend
 };
 
 struct option_row {
@@ -144,6 +151,11 @@ constexpr option_row option_rows[] = {
      .name = "--trace",
      .takes_value = true,
      .takes = "a test case number from 1"},
+    {.id = option_id::minimize, .name = "--minimize"},
+    {.id = option_id::extend,
+     .name = "--extend",
+     .takes_value = true,
+     .takes = "the test-case file to add to"},
 };
 constexpr std::size_t option_count = std::size(option_rows);  // one row per option_id, in order
 
@@ -240,6 +252,9 @@ constexpr facts three_files = 1U << 18U;       // three or more
 constexpr facts judge = 1U << 19U;             // a judge's format
 constexpr facts one_run_file = 1U << 20U;      // a format that grades one run file, not a judge's
 constexpr facts trace_not_a_test_case = 1U << 21U;  // --trace's value is no number from 1
+constexpr facts minimize = 1U << 22U;               // --minimize
+constexpr facts no_coverage = 1U << 23U;            // not --coverage
+constexpr facts extend = 1U << 24U;                 // --extend
 constexpr facts always = 1U << 31U;
 
 // The rules of the command line, in the order they are checked: the first
@@ -268,9 +283,12 @@ constexpr rule rules[] = {
     {coverage | make_tests | trace, format_not_plain,
      "--format {format} goes with checking run files"},
     {seed, no_make_tests, "--seed goes with --make-tests"},
+    {minimize, no_coverage, "--minimize goes with --coverage"},
+    {extend, no_make_tests, "--extend goes with --make-tests"},
     {seed_unreadable, always,
      "--seed takes a whole number from 0 to 18446744073709551615, not {seed}"},
     {make_tests, json_output, "--make-tests writes a test-case file, not JSON"},
+    {minimize, json_output, "--minimize writes a test-case file, not JSON"},
     {make_tests, a_file, "--make-tests reads no file"},
     {judge, roster, "--roster does not go with --format {format}"},
     {trace_not_a_test_case, always, "--trace needs a test case number from 1"},
@@ -350,6 +368,9 @@ facts facts_of(const arguments& read, const format_row& row) {
       {judge, row.takes == form::judge},
       {one_run_file, row.takes == form::one_run_file},
       {trace_not_a_test_case, given(option_id::trace) && (!test_case || *test_case < 1)},
+      {minimize, given(option_id::minimize)},
+      {no_coverage, !given(option_id::coverage)},
+      {extend, given(option_id::extend)},
   };
   facts holds = always;
   for (const auto& [fact, when] : table)
@@ -402,6 +423,7 @@ options parse_options(std::span<const std::string_view> args) {
   if (read.has(option_id::make_tests)) {
     result.what = options::action::make_tests;
     result.seed = seed_of(read[option_id::seed]).value_or(1);
+    result.extend = read[option_id::extend];
     return result;
   }
   if (row.takes == form::judge) {
@@ -416,6 +438,7 @@ options parse_options(std::span<const std::string_view> args) {
   }
   if (read.has(option_id::coverage)) {
     result.what = options::action::coverage;
+    result.minimize = read.has(option_id::minimize);
     return result;
   }
   if (result.files.size() == 1 && result.roster.empty())

@@ -28,6 +28,8 @@ struct options {
   // A judge's folder for its messages, as given; empty none.
   std::string feedback_dir;
   std::uint64_t seed = 1;  // make_tests
+  std::string extend;      // make_tests: the test-case file to add to; empty none
+  bool minimize = false;   // coverage: write the fewest test cases that catch as much
   std::string error;       // wrong: what is wrong, for a person
 };
 
