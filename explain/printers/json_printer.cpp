@@ -357,6 +357,10 @@ void put_variant(writer& w, const std::optional<variant_match>& v) {
   field_identifier<"name">(w, v->name);
   put_name<"description">(w);
   put_string(w, v->description);
+  put_name<"alternatives">(w);
+  w.StartArray();
+  for (const std::string_view name : v->alternatives) put_identifier(w, name);
+  w.EndArray();
   w.EndObject();
 }
 

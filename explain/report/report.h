@@ -143,10 +143,13 @@ struct explanation {
   std::int32_t found_written = 0;
 };
 
-// A faulty program whose runs these are (variants.h).
+// The faulty programs whose runs these are (variants.h): every one that
+// writes them, the most likely first.
 struct variant_match {
-  std::string_view name;         // an identifier: "buffer_4"
-  std::string_view description;  // a noun phrase: "a program with a buffer of 4 records"
+  std::string_view name;  // the most likely, an identifier: "buffer_4"
+  // All of them as one noun phrase: "a program with a buffer of 3 or 4 records".
+  std::string description;
+  std::vector<std::string_view> alternatives;  // every one's identifier, `name` first
 };
 
 struct warning {
