@@ -179,7 +179,7 @@ std::string make_test_case_file(std::uint64_t seed) {
   longest.covered = coverage_of(longest.keys, table);
   // A few searches, each going on with the numbers where the last stopped;
   // the file with the fewest keys (then test cases) wins.
-  constexpr int searches = 4;
+  constexpr int searches = 2;
   std::vector<chosen_case> cases;
   std::size_t fewest = 0;
   for (int s = 0; s < searches; ++s) {
