@@ -1,13 +1,12 @@
 #include "explain/authoring/coverage_printer.h"
 
-#include <rapidjson/writer.h>
-
 #include <bit>
 #include <string>
 #include <string_view>
 
 #include "explain/printers/json_printer.h"
-#include "explain/printers/text_printer.h"
+#include "explain/printers/json_writer.h"
+#include "explain/printers/sentences.h"
 #include "explain/report/encoding.h"
 
 namespace runcheck::explain {
@@ -43,32 +42,13 @@ class section {
   bool begun_ = false;
 };
 
-// RapidJSON's output stream over the console writer.
-struct json_stream {
-  using Ch = char;
-  output& out;
-  void Put(char c) { out.put(c); }
-  void Flush() {}
-};
-using json_writer = rapidjson::Writer<json_stream>;
-
-void put_string(json_writer& json, std::string_view text) {
-  std::string replaced;
-  const std::string_view valid = valid_utf8(text, replaced);
-  json.String(valid.data(), static_cast<rapidjson::SizeType>(valid.size()));
-}
-
-void put_key(json_writer& json, std::string_view key) {
-  json.Key(key.data(), static_cast<rapidjson::SizeType>(key.size()));
-}
-
 void put_test_cases(json_writer& json, const test_case_list& list) {
-  put_key(json, "test_cases");
-  json.StartArray();
-  for (const std::int32_t t : list.first) json.Int64(std::int64_t{t} + 1);
-  json.EndArray();
-  put_key(json, "more_test_cases");
-  json.Int64(list.count - static_cast<std::int64_t>(list.first.size()));
+  json.key("test_cases");
+  json.start_array();
+  for (const std::int32_t t : list.first) json.integer(std::int64_t{t} + 1);
+  json.end_array();
+  json.key("more_test_cases");
+  json.integer(list.count - static_cast<std::int64_t>(list.first.size()));
 }
 
 // The test-case file's name, spelt out where it holds other bytes.
@@ -265,9 +245,9 @@ namespace {
 
 void put_optional(json_writer& json, std::optional<std::int64_t> value) {
   if (value) {
-    json.Int64(*value);
+    json.integer(*value);
   } else {
-    json.Null();
+    json.null();
   }
 }
 
@@ -290,187 +270,189 @@ std::string_view warning_name(file_warning::kind k) {
 }
 
 void put_stop_json(json_writer& json, const stop_report& stopped) {
-  put_key(json, "stop");
-  json.StartObject();
-  put_key(json, "message");
-  put_string(json, stopped.message);
-  put_key(json, "file");
-  put_string(json, stopped.file);
-  put_key(json, "line");
+  json.key("stop");
+  json.start_object();
+  json.key("message");
+  json.string(stopped.message);
+  json.key("file");
+  json.string(stopped.file);
+  json.key("line");
   put_optional(json, stopped.line > 0 ? std::optional<std::int64_t>(stopped.line) : std::nullopt);
-  put_key(json, "open_failure");
+  json.key("open_failure");
   if (stopped.failure != platform::open_failure::none) {
-    put_string(json, json_name(stopped.failure));
+    json.string(json_name(stopped.failure));
   } else {
-    json.Null();
+    json.null();
   }
-  put_key(json, "hints");
-  json.StartArray();
-  for (const file_hint h : stopped.hints) put_string(json, json_name(h));
-  json.EndArray();
-  json.EndObject();
+  json.key("hints");
+  json.start_array();
+  for (const file_hint h : stopped.hints) json.string(json_name(h));
+  json.end_array();
+  json.end_object();
 }
 
 void put_right_fails_json(json_writer& json, const right_listing_failure& f) {
-  put_key(json, "right_program_fails");
-  json.StartObject();
-  put_key(json, "test_case");
-  json.Int64(std::int64_t{f.test_case} + 1);
-  put_key(json, "out_of_step_after");
+  json.key("right_program_fails");
+  json.start_object();
+  json.key("test_case");
+  json.integer(std::int64_t{f.test_case} + 1);
+  json.key("out_of_step_after");
   const bool after = f.out_of_step_after.has_value();
   put_optional(json, after ? std::optional<std::int64_t>(*f.out_of_step_after + 1) : std::nullopt);
-  put_key(json, "why");
+  json.key("why");
   if (!after) {
-    json.Null();
+    json.null();
   } else {
-    put_string(json, f.empty_first_run ? "empty_first_run" : "line_in_pieces");
+    json.string(f.empty_first_run ? "empty_first_run" : "line_in_pieces");
   }
   const bool piece = after && !f.empty_first_run;
-  put_key(json, "run");
+  json.key("run");
   put_optional(json, piece ? std::optional<std::int64_t>(f.run) : std::nullopt);
-  put_key(json, "characters");
+  json.key("characters");
   put_optional(json, piece ? std::optional<std::int64_t>(f.characters) : std::nullopt);
-  json.EndObject();
+  json.end_object();
 }
 
 void put_names(json_writer& json, variant_set set) {
-  json.StartArray();
+  json.start_array();
   for (const variant& v : known_variants()) {
-    if ((set & bit_of(v)) != 0) put_string(json, v.name);
+    if ((set & bit_of(v)) != 0) json.string(v.name);
   }
-  json.EndArray();
+  json.end_array();
 }
 
 // Each analysed test case's catches; which catch nothing another does not,
 // and a smallest subset, where every test case is analysed.
 void put_test_cases_json(json_writer& json, const coverage_report& report) {
-  put_key(json, "analysed");
-  json.Int(report.analysed);
-  put_key(json, "test_cases");
-  json.StartArray();
+  json.key("analysed");
+  json.integer(report.analysed);
+  json.key("test_cases");
+  json.start_array();
   for (std::int32_t t = 0; t < report.analysed; ++t) {
-    json.StartObject();
-    put_key(json, "test_case");
-    json.Int64(std::int64_t{t} + 1);
-    put_key(json, "catches");
+    json.start_object();
+    json.key("test_case");
+    json.integer(std::int64_t{t} + 1);
+    json.key("catches");
     put_names(json, report.catches[static_cast<std::size_t>(t)]);
-    json.EndObject();
+    json.end_object();
   }
-  json.EndArray();
+  json.end_array();
   const bool all = report.every_test_case_analysed();
-  put_key(json, "redundant");
+  json.key("redundant");
   if (all) {
-    json.StartObject();
+    json.start_object();
     put_test_cases(json, report.redundant);
-    json.EndObject();
+    json.end_object();
   } else {
-    json.Null();
+    json.null();
   }
-  put_key(json, "smallest_subset");
+  json.key("smallest_subset");
   if (all) {
-    json.StartArray();
-    for (const std::int32_t t : report.smallest_subset) json.Int64(std::int64_t{t} + 1);
-    json.EndArray();
+    json.start_array();
+    for (const std::int32_t t : report.smallest_subset) json.integer(std::int64_t{t} + 1);
+    json.end_array();
   } else {
-    json.Null();
+    json.null();
   }
 }
 
 }  // namespace
 
 void print_coverage_json(output& out, const coverage_report& report) {
-  json_stream stream{out};
-  json_writer json(stream);
-  json.StartObject();
-  put_key(json, "test_case_file");
-  put_string(json, report.test_case_file);
-  put_key(json, "verdict");
+  json_writer json;
+  json.start_object();
+  json.key("test_case_file");
+  json.string(report.test_case_file);
+  json.key("verdict");
   const int status = report.status();
   const std::string_view verdict = status == 0      ? "all_caught"
                                    : status == 1    ? "gaps"
                                    : report.stopped ? "stopped"
                                                     : "right_program_fails";
-  put_string(json, verdict);
+  json.string(verdict);
   if (report.stopped) {
     put_stop_json(json, *report.stopped);
-    json.EndObject();
+    json.end_object();
+    json.flush_to(out);
     out.put("\n");
     return;
   }
   if (report.right_fails) {
     put_right_fails_json(json, *report.right_fails);
-    json.EndObject();
+    json.end_object();
+    json.flush_to(out);
     out.put("\n");
     return;
   }
-  put_key(json, "num_test_cases");
-  json.Int(report.num_test_cases);
-  put_key(json, "num_keys");
-  json.Int64(report.num_keys);
-  put_key(json, "rules");
-  json.StartArray();
+  json.key("num_test_cases");
+  json.integer(report.num_test_cases);
+  json.key("num_keys");
+  json.integer(report.num_keys);
+  json.key("rules");
+  json.start_array();
   for (const rule_coverage& r : report.rules) {
-    json.StartObject();
-    put_key(json, "rule");
-    put_string(json, rule_name(r.what));
-    put_key(json, "description");
-    put_string(json, rule_description(r.what));
-    put_key(json, "exercised");
-    json.Bool(r.test_cases.count > 0);
+    json.start_object();
+    json.key("rule");
+    json.string(rule_name(r.what));
+    json.key("description");
+    json.string(rule_description(r.what));
+    json.key("exercised");
+    json.boolean(r.test_cases.count > 0);
     put_test_cases(json, r.test_cases);
-    json.EndObject();
+    json.end_object();
   }
-  json.EndArray();
-  put_key(json, "variants");
-  json.StartArray();
+  json.end_array();
+  json.key("variants");
+  json.start_array();
   for (const variant_coverage& v : report.variants) {
-    json.StartObject();
-    put_key(json, "variant");
-    put_string(json, v.name);
-    put_key(json, "description");
-    put_string(json, v.description);
-    put_key(json, "caught");
-    json.Bool(v.caught_by.has_value());
-    put_key(json, "test_case");
+    json.start_object();
+    json.key("variant");
+    json.string(v.name);
+    json.key("description");
+    json.string(v.description);
+    json.key("caught");
+    json.boolean(v.caught_by.has_value());
+    json.key("test_case");
     put_optional(json, v.caught_by ? std::optional<std::int64_t>(*v.caught_by + 1) : std::nullopt);
-    put_key(json, "never_finishes");
-    json.Bool(v.never_finishes);
-    json.EndObject();
+    json.key("never_finishes");
+    json.boolean(v.never_finishes);
+    json.end_object();
   }
-  json.EndArray();
-  put_key(json, "gaps");
-  json.StartArray();
+  json.end_array();
+  json.key("gaps");
+  json.start_array();
   for (const variant_coverage& v : report.variants) {
-    if (!v.caught_by) put_string(json, v.name);
+    if (!v.caught_by) json.string(v.name);
   }
-  json.EndArray();
+  json.end_array();
   put_test_cases_json(json, report);
-  put_key(json, "out_of_step");
-  json.StartObject();
+  json.key("out_of_step");
+  json.start_object();
   put_test_cases(json, report.out_of_step);
-  json.EndObject();
-  put_key(json, "count_alone");
-  json.StartObject();
+  json.end_object();
+  json.key("count_alone");
+  json.start_object();
   put_test_cases(json, report.count_alone);
-  json.EndObject();
-  put_key(json, "warnings");
-  json.StartArray();
+  json.end_object();
+  json.key("warnings");
+  json.start_array();
   for (const file_warning& w : report.warnings) {
-    json.StartObject();
-    put_key(json, "warning");
-    put_string(json, warning_name(w.what));
+    json.start_object();
+    json.key("warning");
+    json.string(warning_name(w.what));
     const bool about_a_test_case = w.what != file_warning::kind::no_test_cases;
-    put_key(json, "test_case");
+    json.key("test_case");
     put_optional(json,
                  about_a_test_case ? std::optional<std::int64_t>(w.test_case + 1) : std::nullopt);
-    put_key(json, "line");
+    json.key("line");
     put_optional(json, w.line > 0 ? std::optional<std::int64_t>(w.line) : std::nullopt);
-    put_key(json, "more_test_cases");
-    json.Int64(w.more);
-    json.EndObject();
+    json.key("more_test_cases");
+    json.integer(w.more);
+    json.end_object();
   }
-  json.EndArray();
-  json.EndObject();
+  json.end_array();
+  json.end_object();
+  json.flush_to(out);
   out.put("\n");
 }
 

@@ -1,6 +1,6 @@
 // The JSON printer, for graders: one JSON document per run file, each on a
-// line of its own (JSON Lines), written with RapidJSON's writer. The schema
-// and each field's numbering are in docs/runcheck-explain.1.
+// line of its own (JSON Lines). The schema and each field's numbering are in
+// docs/runcheck-explain.1.
 #pragma once
 
 #include <memory>
@@ -28,8 +28,10 @@ class json_printer final : public report_printer {
   void file_ended(const file_summary& summary) override;
 
  private:
-  struct document;  // the writer of the document being written
   output& out_;
+  // The document being written (json_writer.h), handed on after each test
+  // case, so that memory holds one test case's text.
+  struct document;
   std::unique_ptr<document> document_;
 };
 
