@@ -180,6 +180,13 @@ class diagnosis final : public check_observer {
     const test_case_lines::structures structure = lines_.mark_lines_to_locate();
     check_facts facts = locate_count(report, empty_first_run);
     locate_runs(report);
+    // A first run read from the rest of the count's line, or a wrong one that
+    // holds a number alone: what was read as the count may be another line.
+    const bool first_wrong = !report.runs.empty() && report.runs[0].run == 0;
+    if (first_run_mid_line_ > 0 || (first_wrong && count_like(lines_.line_of(0)))) {
+      in_step_.recheck(count_.offset, lines_.expected());
+      report.step = in_step_.state();
+    }
     // The lines located that the facts name.
     const auto lines = lines_.lines();
     const auto cut =
@@ -190,9 +197,13 @@ class diagnosis final : public check_observer {
       facts.past_line = past != nullptr ? past->line : 0;
     }
     add_structure_hints(report, structure);
-    in_step_.checked(lines_.expected(), {.count_offset = count_.offset,
-                                         .as_listed = as_listed(facts, structure, report),
-                                         .cause = cause_of(facts)});
+    in_step_.checked(lines_.expected(),
+                     {.count_offset = count_.offset,
+                      .as_listed = as_listed(facts, structure, report),
+                      .count_like_run = std::any_of(
+                          report.runs.begin(), report.runs.end(),
+                          [&](const run_finding& w) { return count_like(lines_.line_of(w.run)); }),
+                      .cause = cause_of(facts)});
 
     // Warnings: from the run file only where it is read in step, or where
     // the test case passes (and --strict may fail it).
@@ -215,6 +226,11 @@ class diagnosis final : public check_observer {
     } else {
       recognition_.not_compared();
     }
+  }
+
+  // A run line read that holds one number, as a count line does.
+  static bool count_like(const line_read* l) {
+    return l != nullptr && (l->count == 1 || (l->count == 2 && l->last_token_blank));
   }
 
   // Whether the check took the test case's lines as a file holding the
@@ -263,6 +279,7 @@ class diagnosis final : public check_observer {
     report.runs.resize(wrong.size());
     std::size_t next_wrong = 0;
     word_after_count_ = false;
+    first_run_mid_line_ = 0;
     for (line_read& l : lines_.lines()) {
       if (!l.locate) continue;
       const located_line at = file_.locate(l.offset);
@@ -270,8 +287,10 @@ class diagnosis final : public check_observer {
       l.lone_cr = lone_carriage_return(at.text);
       // The first run read from the count's line: the rest of that line,
       // which holds a word rather than keys.
-      if (l.run == 0 && at.line > 0 && !at.starts_line && !reads_as_number(at.text))
-        word_after_count_ = true;
+      if (l.run == 0 && at.line > 0 && !at.starts_line) {
+        first_run_mid_line_ = at.line;
+        word_after_count_ = !reads_as_number(at.text);
+      }
       while (next_wrong < wrong.size() && wrong[next_wrong].run < l.run) ++next_wrong;
       if (next_wrong < wrong.size() && wrong[next_wrong].run == l.run)
         set_place(report.runs[next_wrong].at, at);
@@ -388,7 +407,8 @@ class diagnosis final : public check_observer {
   // The test case being checked.
   count_report count_;
   test_case_lines lines_;
-  bool word_after_count_ = false;  // its first run read from the rest of its count's line
+  bool word_after_count_ = false;        // its first run read from the rest of its count's line
+  std::int64_t first_run_mid_line_ = 0;  // that line, where it was; 0 where not
   in_step_tracker in_step_;
   run_set next_set_;  // the runs of the test case whose count was read last
   const test_case_file_notes::flagged* flagged_ = nullptr;

@@ -16,9 +16,12 @@
 // such as the line of the count before it, is read out of step all the
 // same.) A test case read in step whose lines runcheck took as a
 // listing's (its count right, no line read in pieces, no blank line where a
-// run with keys is due, no run line that ends early or holds several runs)
-// is followed by a count read where its block ends; so only after the
-// others, or a wrong count, is the block looked for.
+// run with keys is due, no run line that ends early, holds several runs or
+// looks like a count) is followed by a count read where its block ends,
+// when that count is right and alone on its line; so only after the others
+// is the block looked for. A test case so taken whose first run then reads
+// like a count line, or from the rest of its count's line, is looked at
+// again: what was read as its count may be an extra line.
 #pragma once
 
 #include <cstdint>
@@ -38,6 +41,9 @@ struct test_case_reading {
   // Its lines were taken as those of a file holding the expected listing
   // (the in-step rule above says when).
   bool as_listed = true;
+  // A wrong run line of it holds a number alone, as a count line does: the
+  // next count may stand where runcheck took it as a run.
+  bool count_like_run = false;
   // What the note says where it puts the next test case out of step.
   shift cause;
 };
@@ -66,6 +72,14 @@ class in_step_tracker {
   // case's step, locating its count in `file` where that takes its line.
   settled next_count(const count_report* next, const run_set* next_expected, line_locator& file);
 
+  // The test case being checked, taken as read in step where its count was
+  // read (after a test case taken as listed and a count that is right), had
+  // its first run read from the rest of the count's line, or has a wrong
+  // first run that looks like a count line: an extra line of the test case
+  // before may be what was read as its count (at `count_offset`). Settles its step on the
+  // block of the test case before; `expected` are its runs.
+  void recheck(std::int64_t count_offset, const run_set& expected);
+
  private:
   // Whether a test case whose runs are `expected` has its expected lines
   // exactly from `line` on; forgets the lines before it.
@@ -78,6 +92,7 @@ class in_step_tracker {
   // line place_line_ (0: the end of the file), or not known.
   enum class place { where_read, on_line, unknown };
   place place_ = place::where_read;
+  bool taken_as_read_ = false;  // the step of the test case being checked was taken as read
   std::int64_t place_line_ = 0;
   // Where it is not known, it still comes after the last count known to
   // stand on a line, one line a test case at least: a count read before

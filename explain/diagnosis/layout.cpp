@@ -105,6 +105,9 @@ std::optional<std::int64_t> next_count_after(run_file_lines& lines, std::int64_t
   const std::int64_t first = end == past_the_end ? 0 : lines.next_nonblank(end + 1);
   if (first == 0 || next == nullptr) return first;
   if (block_at(lines, first, *next)) return first;
+  // The next test case's lines from the block's last line on: a run line
+  // missing, the count unchanged.
+  if (end > 0 && block_at(lines, end, *next)) return end;
   // A line more, then the next test case's lines exactly: an extra line.
   if (const std::int64_t second = lines.next_nonblank(first + 1);
       second != 0 && block_at(lines, second, *next))

@@ -19,7 +19,8 @@
 //   writes them: the count is the file's own.
 // A block counts only where the line after it is a next test case's count:
 // the first line of the next test case's expected lines exactly, or the
-// line after it when those stand there (an extra line after the block); a
+// block's last line when they stand from there (a run line missing), or the
+// line after the first when they stand from there (an extra line); a
 // line of one word (a number or not); a line whose count read gives the
 // next test case's expected count; or the end of the file. And where the
 // next test case's expected lines stand exactly on the count line itself,

@@ -132,7 +132,24 @@ std::int64_t run_file_lines::next_nonblank(std::int64_t n) {
   }
 }
 
-std::int64_t run_file_lines::line_of(std::int64_t offset) {
+void run_file_lines::skip_to(std::int64_t offset) {
+  kept_.clear();
+  // The lines before the offset are counted, not cut into words; the line
+  // that holds it is read from the offset on.
+  while (file_->offset() < offset) {
+    const std::string_view block = file_->buffered();
+    if (block.empty()) break;
+    const auto n = static_cast<std::size_t>(
+        std::min<std::int64_t>(static_cast<std::int64_t>(block.size()), offset - file_->offset()));
+    next_ += std::count(block.begin(), block.begin() + static_cast<std::ptrdiff_t>(n), '\n');
+    file_->consume(n);
+  }
+  keep_from_ = next_;
+}
+
+std::int64_t run_file_lines::line_of(std::int64_t offset, bool forget_before) {
+  if (!open()) return 0;
+  if (forget_before && (kept_.empty() || offset >= kept_.back().end)) skip_to(offset);
   for (;;) {
     if (!kept_.empty() && offset < kept_.back().end) {
       const auto it =
@@ -140,8 +157,7 @@ std::int64_t run_file_lines::line_of(std::int64_t offset) {
                            [](const file_line& l, std::int64_t at) { return l.end <= at; });
       return it != kept_.end() && it->offset <= offset ? it->number : 0;
     }
-    // Lines before the offset are not asked for again.
-    if (!kept_.empty()) keep_from(kept_.back().number + 1);
+    if (forget_before && !kept_.empty()) keep_from(kept_.back().number + 1);
     if (!read_line()) return 0;
   }
 }

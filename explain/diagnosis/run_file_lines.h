@@ -60,8 +60,9 @@ class run_file_lines {
 
   // The line that holds `offset` (an offset of the reader's, in a line that
   // is not blank, not before the first line kept); 0 when the offset is at
-  // the end of the file.
-  std::int64_t line_of(std::int64_t offset);
+  // the end of the file. The lines before it are forgotten, and of its own
+  // line what stands before the offset, unless `forget_before` is false.
+  std::int64_t line_of(std::int64_t offset, bool forget_before = true);
 
   // Forgets the lines before line `n`; they are not asked for again.
   void keep_from(std::int64_t n);
@@ -71,6 +72,9 @@ class run_file_lines {
   // the file.
   bool read_line();
   bool open();
+  // Forgets every line kept and reads on to `offset`: the line that holds
+  // it is read next, from there.
+  void skip_to(std::int64_t offset);
 
   std::string path_;
   bool opened_ = false;
