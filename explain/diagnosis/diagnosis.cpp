@@ -14,6 +14,7 @@
 #include "explain/diagnosis/line_text.h"
 #include "explain/diagnosis/recognition.h"
 #include "explain/diagnosis/run_file_lines.h"
+#include "explain/diagnosis/slips.h"
 #include "explain/diagnosis/stops.h"
 #include "explain/diagnosis/test_case_keys.h"
 #include "explain/diagnosis/test_case_lines.h"
@@ -71,8 +72,15 @@ class diagnosis final : public check_observer {
  public:
   diagnosis(context& ctx, line_locator& run_file)
       : ctx_(ctx), file_(run_file), in_step_(ctx.lines), keys_(ctx.test_case_file) {
-    utf16_ = std::find(ctx.summary.hints.begin(), ctx.summary.hints.end(), file_hint::utf16) !=
+    const auto has = [&](file_hint h) {
+      return std::find(ctx.summary.hints.begin(), ctx.summary.hints.end(), h) !=
              ctx.summary.hints.end();
+    };
+    utf16_ = has(file_hint::utf16);
+    // Lines ended by carriage returns alone are read as one: the reads meet
+    // the end of the file without its being short of anything.
+    cr_only_ = has(file_hint::cr_line_ends);
+    not_runs_ = has(file_hint::same_file) || has(file_hint::test_case_file);
   }
 
   void count_read(const count_report& count) override {
@@ -117,6 +125,9 @@ class diagnosis final : public check_observer {
   // The faulty program whose runs every failing test case holds, if one is.
   std::optional<variant_match> file_variant() const { return recognition_.file_program(); }
 
+  // The hints said once that later lines called for too.
+  std::vector<repeated_hint> repeated_hints() const { return hints_.repeated(); }
+
  private:
   // Hands on the pending report, once the next test case's count (or none,
   // after the last) says whether the file is still read in step.
@@ -131,6 +142,7 @@ class diagnosis final : public check_observer {
     pending_.passed_independently =
         pending_.passed || (settled.found_again && !pending_.failed_by_warning);
     if (pending_.passed_independently) ++ctx_.summary.passed_independently;
+    hints_.say_once(pending_);
     ctx_.printer.test_case(ctx_.summary, pending_);
     has_pending_ = false;
   }
@@ -196,7 +208,7 @@ class diagnosis final : public check_observer {
       const line_read* past = lines_.line_of(lines_.expected().run_count);
       facts.past_line = past != nullptr ? past->line : 0;
     }
-    add_structure_hints(report, structure);
+    add_structure_hints(report, structure, find_slips(lines_, count_.found));
     in_step_.checked(lines_.expected(),
                      {.count_offset = count_.offset,
                       .as_listed = as_listed(facts, structure, report),
@@ -266,7 +278,7 @@ class diagnosis final : public check_observer {
       finding.expected = count_.expected;
       finding.found = count_.found;
       set_place(finding.at, count_at);
-      set_count_hints(finding, utf16_);
+      set_count_hints(finding, utf16_, may_end_early(report));
     }
     if (empty_first_run) reading.swallowed = file_.locate(count_.end_offset).line > count_at.line;
     return reading;
@@ -318,19 +330,35 @@ class diagnosis final : public check_observer {
       } else if (before != nullptr && before->cut) {
         long_line = before->line;
       }
-      set_run_hints(finding, long_line, utf16_);
+      set_run_hints(finding, long_line, utf16_, may_end_early(report));
     }
   }
 
-  static void add_structure_hints(test_case_report& report,
-                                  const test_case_lines::structures& found) {
+  // The end of the file is the file short of its own counts only in a test
+  // case read in step, in a file whose lines end with line feeds.
+  bool may_end_early(const test_case_report& report) const {
+    return report.step == step_state::in_step && !cr_only_;
+  }
+
+  // The hints on the lines' structure and the slips they show. Where the
+  // count matches a run over two lines (one more than the runs), the two
+  // lines are runs as a program wrote them, and no slip of form; two runs on
+  // one line are named whatever the count, as the check compares only the
+  // first.
+  void add_structure_hints(test_case_report& report, const test_case_lines::structures& found,
+                           const std::vector<hint>& slips) const {
+    const std::int64_t runs = lines_.expected().run_count;
     const auto add = [&](const line_structure& s, hint::kind kind) {
       if (s.line == nullptr) return;
       add_structure_hint(
           report, hint{.what = kind, .line = s.line->line, .run = s.line->run, .runs = s.runs});
     };
+    const bool key_per_line = std::any_of(slips.begin(), slips.end(), [](const hint& h) {
+      return h.what == hint::kind::key_per_line;
+    });
     add(found.merged, hint::kind::runs_on_one_line);
-    add(found.split, hint::kind::run_split);
+    if (count_.found != runs + 1 && !key_per_line) add(found.split, hint::kind::run_split);
+    for (const hint& slip : slips) add_structure_hint(report, slip);
   }
 
   static void add_warning(test_case_report& report, const warning& w) {
@@ -372,30 +400,37 @@ class diagnosis final : public check_observer {
     if (in_full) {
       ++explained_;
       if (ctx_.options.keep_runs) lines_.keep_runs(verdict.run_lines, report);
-      explain_first_wrong_run(report, keys);
     }
     if (!lines_.runs_as_read(verdict.run_lines, read_)) {
       report.variants_not_compared = in_full;
       recognition_.not_compared();
-      return;
-    }
-    if (!in_full) {
+    } else if (!in_full) {
       recognition_.compare_with_file_program(keys, read_);
-      return;
+    } else {
+      // Where every key lies in the range and the budget was never reached,
+      // a program that differs only at those edges writes the right runs,
+      // which a failing test case does not hold.
+      const bool edges_matter =
+          flagged_ != nullptr && (flagged_->keys_out_of_range || flagged_->budget_spent);
+      report.variant = recognition_.compare(keys, read_, edges_matter);
     }
-    // Where every key lies in the range and the budget was never reached, a
-    // program that differs only at those edges writes the right runs, which
-    // a failing test case does not hold.
-    const bool edges_matter =
-        flagged_ != nullptr && (flagged_->keys_out_of_range || flagged_->budget_spent);
-    report.variant = recognition_.compare(keys, read_, edges_matter);
+    if (!in_full) return;
+    // The lines of a program recognised are the runs it wrote, no slip of
+    // form.
+    if (report.variant) drop_structure_hints(report);
+    explain_first_wrong_run(report, keys);
   }
 
   // Why the expected key comes next, where the first wrong run is no matter
-  // of form (a hint says what is wrong with the line then).
-  static void explain_first_wrong_run(test_case_report& report,
-                                      std::span<const std::int32_t> keys) {
+  // of form (a hint says what is wrong with the line then), the test case
+  // shows no slip in its lines (a hint on its count names it), and the run
+  // file holds runs at all.
+  void explain_first_wrong_run(test_case_report& report, std::span<const std::int32_t> keys) const {
     if (report.runs.empty() || report.runs[0].at.line == 0 || !report.runs[0].hints.empty()) return;
+    if (report.count && std::any_of(report.count->hints.begin(), report.count->hints.end(),
+                                    [](const hint& h) { return names_a_slip(h.what); }))
+      return;
+    if (not_runs_) return;
     const run_finding& first = report.runs[0];
     explanation& e = report.why.emplace();
     if (!explain_position(keys, first.run, first.position, first.found, e)) report.why.reset();
@@ -404,6 +439,8 @@ class diagnosis final : public check_observer {
   context& ctx_;
   line_locator& file_;
   bool utf16_ = false;
+  bool cr_only_ = false;   // the run file's lines end with carriage returns alone
+  bool not_runs_ = false;  // the run file holds test cases, not runs
   // The test case being checked.
   count_report count_;
   test_case_lines lines_;
@@ -421,6 +458,7 @@ class diagnosis final : public check_observer {
   // For the failing test cases: their keys, and what they are compared with.
   test_case_keys keys_;
   program_recognition recognition_;
+  hint_tally hints_;
   laid_runs read_;              // the runs as read, for the faulty programs
   std::int64_t explained_ = 0;  // failing test cases explained and compared in full
 };
@@ -446,7 +484,13 @@ file_summary report_run_file(const std::string& test_case_file, const std::strin
     printer.file_ended(summary);
     return summary;
   }
-  summary.hints = hints_of_head(checked->buffered().substr(0, 4096));
+  const std::string_view head = checked->buffered().substr(0, 4096);
+  summary.hints = hints_of_head(head);
+  if (run_file == test_case_file) {
+    summary.hints.push_back(file_hint::same_file);
+  } else if (begins_as(head, line_locator(test_case_file).head())) {
+    summary.hints.push_back(file_hint::test_case_file);
+  }
   line_locator file(run_file);
   if (table.size() == 0) {
     // No test case to say it with: text after the last test case, which is
@@ -475,6 +519,7 @@ file_summary report_run_file(const std::string& test_case_file, const std::strin
   check_run_file(*checked, table, line, findings);
   findings.finish_file(skip_to_text(*checked));
   summary.variant = findings.file_variant();
+  summary.repeated_hints = findings.repeated_hints();
   printer.file_ended(summary);
   return summary;
 }

@@ -504,6 +504,13 @@ void html_printer::test_case(const file_summary& summary, const test_case_report
 }
 
 void html_printer::file_ended(const file_summary& summary) {
+  scratch_.clear();
+  put_repeated_hints_text(scratch_, summary);
+  if (!scratch_.text().empty()) {
+    out_.put("<pre>");
+    put_html(out_, scratch_.text());
+    out_.put("</pre>\n");
+  }
   if (not_shown_ > 0) {
     out_.put(R"(<p class="more">)").put_int(not_shown_);
     out_.put(not_shown_ == 1 ? " more test case has" : " more test cases have");

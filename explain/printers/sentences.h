@@ -33,6 +33,10 @@ void put_warning(output& out, const file_summary& summary, const warning& w, std
 // The run file's hints (summary.hints), said once per file.
 void put_run_file_hints_text(output& out, const file_summary& summary);
 
+// The hints said once that more lines called for (summary.repeated_hints),
+// a line each: which, where said, and how many more lines.
+void put_repeated_hints_text(output& out, const file_summary& summary);
+
 // The verdict of a run file, at file_ended, with runcheck's counts:
 // "PASS, 3 of 4 test cases passed", "FAIL, 0 of 4 test cases passed" or
 // "STOPPED, the check could not run".

@@ -43,25 +43,42 @@ inline constexpr std::size_t max_kept_warnings = 20;  // warnings
 // failing test cases is reported within three times runcheck's time.
 inline constexpr std::int64_t max_explained_test_cases = 1000;
 
-// What often goes wrong, named where it shows.
+// What often goes wrong, named where it shows. A run file's report says
+// each kind once, at the first line that calls for it; the summary counts
+// the lines after it that call for it too (file_summary::repeated_hints).
 struct hint {
   enum class kind {
-    file_ends_early,   // the read met the end of the run file
+    file_ends_early,   // the read met the end of the run file, short of its own counts
     text_for_count,    // text, not a number, stands where a count is due
     count_not_alone,   // a count line holds more than one number
     tabs,              // the line holds tabs, and only spaces separate keys
     commas,            // the line holds commas
     other_bytes,       // the line holds bytes that are not printable ASCII
     cr_line_ends,      // the line holds carriage returns without line feeds
+    text_in_run_line,  // a run line holds `text`, a token that is no whole number
     blank_run_line,    // a blank line where a run with keys is due: it reads as the number 0
     long_line,         // 1999 characters or more: the check reads it in pieces
     runs_on_one_line,  // the line at `line` holds `runs` expected runs, from run `run` on
     run_split,         // the line at `line` and the next hold run `run` between them
+    run_missing,       // the lines hold the runs before and after run `run`, not it
+    empty_last_run,    // the line at `line`, after the last run, is an empty run
+    key_per_line,      // from the line at `line` on, a line holds one key of the runs
   };
   kind what = kind::file_ends_early;
-  std::int64_t line = 0;  // runs_on_one_line, run_split: the line concerned
-  std::int64_t run = 0;   // runs_on_one_line, run_split: the first run concerned
+  // The line concerned, where it is not the finding's own; 0 for the
+  // finding's.
+  std::int64_t line = 0;
+  std::int64_t run = 0;   // runs_on_one_line, run_split, run_missing: the run concerned
   std::int64_t runs = 0;  // runs_on_one_line: how many runs the line holds
+  std::string text;       // text_in_run_line: the first token that is no whole number
+};
+
+// A hint kind said once in a run file, at `line`, that `more` lines after
+// it called for too.
+struct repeated_hint {
+  hint::kind what = hint::kind::file_ends_early;
+  std::int64_t line = 0;
+  std::int64_t more = 0;
 };
 
 // What a whole file looks like, said once per file.
@@ -71,6 +88,7 @@ enum class file_hint {
   empty,                // the file holds nothing but white space
   looks_like_run_file,  // a test-case file whose second line holds several numbers
   same_file,            // one file given as both the test-case file and the run file
+  test_case_file,       // the run file begins as the test-case file does: it holds test cases
 };
 
 // Where a finding stands in the run file.
@@ -85,6 +103,7 @@ struct file_place {
 struct count_finding {
   std::int32_t expected = 0;
   std::int32_t found = 0;
+  bool holds_text = false;  // no number stands where the count is due: `found` is the check's 0
   file_place at;
   std::vector<hint> hints;  // in the order a person should read them
 };
@@ -248,6 +267,9 @@ struct file_summary {
   bool strict = false;            // warnings fail their test case (and a file-wide one, the file)
   std::vector<file_hint> hints;   // the run file's, said once
   std::vector<warning> warnings;  // file-wide
+  // file_ended only: the hints said once that lines after the first called
+  // for too, in the order they were first said.
+  std::vector<repeated_hint> repeated_hints;
   // file_ended only: the faulty program that explains every failing test case.
   std::optional<variant_match> variant;
   // file_ended only: failing test cases past max_explained_test_cases, neither
