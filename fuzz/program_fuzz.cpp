@@ -13,8 +13,10 @@
 // long for one key-line read); and runcheck-explain --json, on the same
 // files, writes one JSON document that RapidJSON's reader accepts, with
 // runcheck's verdict for the file and for every test case, counts that add
-// up, a finding for every failing test case, and the exit status that
-// runcheck's output calls for (0 pass, 1 fail, 2 no check), and, where the
+// up, a finding for every failing test case, no why for a test case read
+// out of step or that may be, an independent score never below runcheck's
+// count, and the exit status that runcheck's output calls for (0 pass, 1
+// fail, 2 no check), and, where the
 // test-case file stops both, runcheck's words for the stop; and
 // runcheck-explain --format html, with the same exit status, writes a whole
 // page of valid UTF-8 in which no byte of the files reads as markup (no
@@ -93,8 +95,15 @@ void check_json(const std::string& text, int status, const std::string& verdicts
     passed += pass ? 1 : 0;
     // A failing test case says what failed: its count or a wrong run.
     FUZZ_CHECK(pass || !tc["count"].IsNull() || !tc["runs"].GetArray().Empty());
+    // An echo is not explained.
+    const bool out = tc["out_of_step"].GetBool();
+    const bool may_be = tc["may_be_out_of_step"].GetBool();
+    FUZZ_CHECK(!(out && may_be));
+    FUZZ_CHECK(!(out || may_be) || tc["explanation"].IsNull());
+    FUZZ_CHECK(!pass || tc["passed_independently"].GetBool());
   }
   FUZZ_CHECK(document["passed"].GetInt64() == passed);
+  FUZZ_CHECK(status == 2 || document["passed_independently"].GetInt64() >= passed);
   FUZZ_CHECK(document["failed"].GetInt64() == document["total"].GetInt64() - passed);
   FUZZ_CHECK(status == 2 || document["total"].GetInt64() == cases.Size());
 }
@@ -149,7 +158,7 @@ class kept_keys final : public runcheck::generation_observer {
     watcher.test_case_generated(tc, runs, result);
   }
   std::vector<std::vector<std::int32_t>> keys;
-  runcheck::explain::test_case_file_watcher watcher{false};
+  runcheck::explain::test_case_file_watcher watcher;
 };
 
 // Every program named for a test case writes what the check read there.

@@ -31,9 +31,7 @@ int grade(const options& given, roster* listed, report_printer& printer) {
   // The runs are generated once, for every run file.
   const auto line = std::make_unique<key_line>();
   stop why;
-  // Each test case's expected lines are kept for the independent score
-  // where more than one run file will use them.
-  test_case_file_watcher watcher(listed != nullptr || given.files.size() > 2);
+  test_case_file_watcher watcher;
   const std::optional<expected_runs> expected =
       generate_expected_runs(test_case_file.c_str(), *line, &watcher, why);
   test_case_file_notes notes;

@@ -431,14 +431,15 @@ void html_printer::test_case(const file_summary& summary, const test_case_report
     // Kept short, as a class's table has a cell per student and test case:
     // a class (w, f, o; i where the test case passes independently), the
     // mark, a link where the page shows the test case.
+    const bool in_step = report.step == step_state::in_step;
     if (noted) {
-      cells_.put("<td class=").put(report.passed ? "w" : (report.out_of_step ? "o" : "f"));
+      cells_.put("<td class=").put(report.passed ? "w" : (in_step ? "f" : "o"));
       if (!report.passed && report.passed_independently) cells_.put('i');
       cells_.put('>');
     } else {
       cells_.put("<td>");
     }
-    const std::string_view mark = report.passed ? check_mark : (report.out_of_step ? "~" : cross);
+    const std::string_view mark = report.passed ? check_mark : (in_step ? cross : "~");
     if (drawn || listed) {
       cells_.put("<a href=#");
       put_id(cells_, files_, number);

@@ -380,7 +380,8 @@ void json_printer::test_case(const file_summary& /*summary*/, const test_case_re
   }
   w.end_array();
   field<"more_runs">(w, report.more_runs);
-  field_bool<"out_of_step">(w, report.out_of_step);
+  field_bool<"out_of_step">(w, report.step == step_state::out_of_step);
+  field_bool<"may_be_out_of_step">(w, report.step == step_state::may_be_out_of_step);
   put_name<"hints">(w);
   w.start_array();
   if (report.count) put_hints(w, report.count->hints, report.count->at.line);
@@ -408,6 +409,7 @@ void json_printer::test_case(const file_summary& /*summary*/, const test_case_re
     field_identifier<"cause">(w, name_of(report.shifted->why));
     field_line<"line">(w, report.shifted->line);
     field_line<"next_count_line">(w, report.shifted->next_count_line);
+    field_bool<"may_be">(w, report.shifted->may_be);
     w.end_object();
   }
   if (report.variants_not_compared) {

@@ -306,7 +306,9 @@ void put_wrong_run(output& out, const run_finding& run) {
 
 void put_shift(output& out, const test_case_report& report, const shift& shifted,
                std::int32_t found, std::int32_t expected, bool holds_text) {
-  out.put("  note: the test cases after it are read out of step (look at this one first):\n");
+  out.put(shifted.may_be ? "  note: the test cases after it may be read out of step"
+                         : "  note: the test cases after it are read out of step");
+  out.put(" (look at this one first):\n");
   out.put("        ");
   switch (shifted.why) {
     case shift::cause::count_too_large:
@@ -465,7 +467,11 @@ std::string ordinal(std::int64_t n) {
 
 std::string_view test_case_state(const test_case_report& report) {
   if (report.failed_by_warning) return " failed for its warnings (--strict)";
-  if (!report.passed) return report.out_of_step ? " failed (read out of step)" : " failed";
+  if (!report.passed) {
+    if (report.step == step_state::out_of_step) return " failed (read out of step)";
+    if (report.step == step_state::may_be_out_of_step) return " failed (may be read out of step)";
+    return " failed";
+  }
   if (report.shifted && report.shifted->why == shift::cause::empty_first_run)
     return " passed, but its first run is empty";
   if (report.shifted) return " passed, but the file is read out of step after it";

@@ -185,10 +185,14 @@ struct warning {
   std::int64_t run = 0;
 };
 
-// The test case after which the file is read out of step: the next test
-// case's count was read from a line that holds more than that one number,
-// or none, and not as the lines of a file holding the expected listing
-// would have put it there.
+// Whether a test case's count was read from the line where it stands in a
+// file equal to the expected listing, shifted by the slips found in the
+// file so far (in_step.h): in step, out of step, or may be out of step where
+// that line cannot be told. Only a test case read in step is explained.
+enum class step_state { in_step, out_of_step, may_be_out_of_step };
+
+// The test case read in step after which the next one is not, and why: what
+// its check read otherwise than a file holding the expected listing.
 struct shift {
   enum class cause {
     count_too_large,      // more run lines read than it has runs: from `line` on, lines past them
@@ -202,6 +206,9 @@ struct shift {
   // The line from which the next test case's count was read; 0 at the end
   // of the file.
   std::int64_t next_count_line = 0;
+  // Where the next test case's count stands cannot be told: the test cases
+  // after it may be read out of step.
+  bool may_be = false;
 };
 
 // A test case's runs laid end to end, expected or as read from a run file:
@@ -215,8 +222,8 @@ struct test_case_report {
   std::int32_t test_case = 0;
   // runcheck's verdict, under --strict also failed by a warning.
   bool passed = false;
-  bool failed_by_warning = false;        // runcheck passes it; --strict fails it for its warnings
-  bool out_of_step = false;              // its count was not read from its own count line
+  bool failed_by_warning = false;  // runcheck passes it; --strict fails it for its warnings
+  step_state step = step_state::in_step;
   std::optional<count_finding> count;    // when the count is wrong
   std::vector<run_finding> runs;         // the first max_kept_runs wrong runs
   std::int64_t more_runs = 0;            // wrong runs past those
@@ -228,8 +235,9 @@ struct test_case_report {
   std::vector<warning> warnings;  // the first max_kept_warnings
   std::int64_t more_warnings = 0;
   std::optional<shift> shifted;  // this test case put the file out of step
-  // Under the independent score's rule (independent_score.h), beside
-  // runcheck's verdict and never changing it.
+  // Under the independent score's rule, beside runcheck's verdict and never
+  // changing it: runcheck's verdict, or for a test case read out of step,
+  // passed where its expected lines stand exactly where its count stands.
   bool passed_independently = false;
   // Only when asked for (diagnosis_options::keep_runs), and only for a
   // failing test case that is explained (read in step, among the first
@@ -271,7 +279,8 @@ struct file_summary {
   // explained nor compared with the faulty programs one by one.
   std::int64_t unexplained = 0;
   // Test cases that pass under the independent score's rule
-  // (independent_score.h); counts up as `passed` does.
+  // (test_case_report::passed_independently); counts up as `passed` does,
+  // and is never below it.
   std::int32_t passed_independently = 0;
 
   // The exit status it calls for, at file_ended: 0 every test case passed,
