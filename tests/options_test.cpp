@@ -177,6 +177,8 @@ const std::vector<sample>& samples() {
       {"seed", {"--seed", "7"}},
       {"file", {"t.txt"}},
       {"files", {"t.txt", "r1.txt", "r2.txt"}},
+      {"minimize", {"--minimize"}},
+      {"extend", {"--extend", "mine.txt"}},
   };
   return all;
 }
@@ -274,6 +276,37 @@ TEST(options, every_pair_taken_together_or_refused) {
       {{"make-tests", "files"}, "--make-tests reads no file"},
       {{"seed", "file"}, "--seed goes with --make-tests or --stress"},
       {{"seed", "files"}, "--seed goes with --make-tests or --stress"},
+      {{"json", "minimize"}, "--minimize goes with --coverage"},
+      {{"json", "extend"}, "--extend goes with --make-tests"},
+      {{"csv", "minimize"}, "--minimize goes with --coverage"},
+      {{"csv", "extend"}, "--extend goes with --make-tests"},
+      {{"html", "minimize"}, "--minimize goes with --coverage"},
+      {{"html", "extend"}, "--extend goes with --make-tests"},
+      {{"gradescope", "minimize"}, "--minimize goes with --coverage"},
+      {{"gradescope", "extend"}, "--extend goes with --make-tests"},
+      {{"kattis", "minimize"}, "--minimize goes with --coverage"},
+      {{"kattis", "extend"}, "--extend goes with --make-tests"},
+      {{"testlib", "minimize"}, "--minimize goes with --coverage"},
+      {{"testlib", "extend"}, "--extend goes with --make-tests"},
+      {{"cms", "minimize"}, "--minimize goes with --coverage"},
+      {{"cms", "extend"}, "--extend goes with --make-tests"},
+      {{"audience", "minimize"}, "--minimize goes with --coverage"},
+      {{"audience", "extend"}, "--extend goes with --make-tests"},
+      {{"roster", "minimize"}, "--minimize goes with --coverage"},
+      {{"roster", "extend"}, "--extend goes with --make-tests"},
+      {{"strict", "minimize"}, "--minimize goes with --coverage"},
+      {{"strict", "extend"}, "--extend goes with --make-tests"},
+      {{"trace", "minimize"}, "--minimize goes with --coverage"},
+      {{"trace", "extend"}, "--extend goes with --make-tests"},
+      {{"coverage", "extend"}, "--extend goes with --make-tests"},
+      {{"make-tests", "minimize"}, "--minimize goes with --coverage"},
+      {{"seed", "minimize"}, "--seed goes with --make-tests or --stress"},
+      {{"seed", "extend"}, "--seed goes with --make-tests or --stress"},
+      {{"file", "minimize"}, "--minimize goes with --coverage"},
+      {{"file", "extend"}, "--extend goes with --make-tests"},
+      {{"files", "minimize"}, "--minimize goes with --coverage"},
+      {{"files", "extend"}, "--extend goes with --make-tests"},
+      {{"minimize", "extend"}, "--minimize goes with --coverage"},
   };
   for (std::size_t i = 0; i < samples().size(); ++i) {
     for (std::size_t j = i + 1; j < samples().size(); ++j) {
@@ -365,6 +398,16 @@ TEST(options, values) {
       << "past the largest: no test case of any file, which the trace says";
   EXPECT_EQ(18446744073709551615U, parsed({"--make-tests", "--seed", "18446744073709551615"}).seed);
   EXPECT_EQ(1U, parsed({"--make-tests"}).seed);
+  const options extend = parsed({"--make-tests", "--extend", "mine.txt", "--seed", "3"});
+  EXPECT_EQ("mine.txt", extend.extend);
+  EXPECT_EQ(3U, extend.seed);
+  EXPECT_TRUE(parsed({"--make-tests"}).extend.empty());
+  const options minimize = parsed({"--coverage", "--minimize", "tests.txt"});
+  EXPECT_EQ(options::action::coverage, minimize.what);
+  EXPECT_TRUE(minimize.minimize);
+  EXPECT_EQ((std::vector<std::string>{"tests.txt"}), minimize.files);
+  EXPECT_EQ("--minimize writes a test-case file, not JSON",
+            parsed({"--coverage", "--minimize", "--json"}).error);
   EXPECT_EQ(audience::student, parsed({"--audience=student"}).reader);
   EXPECT_EQ(audience::instructor, parsed({"--audience", "instructor"}).reader);
   EXPECT_EQ(format::json, parsed({"--json"}).output);

@@ -21,8 +21,8 @@ const std::string_view usage =
     "       runcheck-explain --format testlib INPUT RUN_FILE ANSWER\n"
     "       runcheck-explain --format cms INPUT ANSWER RUN_FILE\n"
     "       runcheck-explain --trace N [TEST_CASE_FILE]\n"
-    "       runcheck-explain --coverage [--json] [TEST_CASE_FILE]\n"
-    "       runcheck-explain --make-tests [--seed N]\n"
+    "       runcheck-explain --coverage [--json | --minimize] [TEST_CASE_FILE]\n"
+    "       runcheck-explain --make-tests [--seed N] [--extend TEST_CASE_FILE]\n"
     "       runcheck-explain --stress [--seed N] [--tests N] [--time-limit SECONDS]\n"
     "                        [--stdout] [--json] -- COMMAND [ARGS...]\n";
 
@@ -68,7 +68,12 @@ constexpr std::string_view help_after_formats =
     "                the buffer before it, the key written or frozen, the key read\n"
     "                and the run; no run file is read\n"
     "  --coverage    report what TEST_CASE_FILE puts to the test; no run file\n"
+    "  --minimize    with --coverage: write the fewest of TEST_CASE_FILE's test\n"
+    "                cases that catch as much, as a test-case file\n"
     "  --make-tests  write a test-case file that catches every faulty program\n"
+    "  --extend TEST_CASE_FILE\n"
+    "                with --make-tests: write TEST_CASE_FILE with test cases added\n"
+    "                after its own that catch what it lets through\n"
     "  --stress      run COMMAND (given after --, no shell) on test-case files until\n"
     "                it fails one, then shrink that file while it fails the same way\n"
     "  --tests N     --stress: the test-case files to run it on (default 200)\n"
@@ -87,9 +92,9 @@ constexpr std::string_view help_after_formats =
     "With gradescope and prairielearn: 0 whenever the results are written. With\n"
     "kattis: 42 accepted, 43 wrong answer, 2 otherwise. With testlib: 0 accepted,\n"
     "1 wrong answer, 3 otherwise. With cms: 0 whenever the outcome is written.\n"
-    "With --coverage: 0 every faulty program is caught, 1 one passes the file, 2\n"
-    "the file cannot be used. With --stress: 0 no test failed, 1 one did, 2 the\n"
-    "program could not be run.\n";
+    "With --coverage, and --make-tests --extend: 0 every faulty program is caught,\n"
+    "1 one passes the file, 2 the file cannot be used. With --stress: 0 no test\n"
+    "failed, 1 one did, 2 the program could not be run.\n";
 
 // `text` as lines of at most `width` characters, each after `indent`, cut
 // at spaces; the first line's indent is left to the caller.
@@ -129,7 +134,9 @@ enum class option_id {
   stress,
   tests,
   time_limit,
-  from_stdout
+  from_stdout,
+  minimize,
+  extend
 };
 
 struct option_row {
@@ -176,6 +183,11 @@ constexpr option_row option_rows[] = {
      .takes_value = true,
      .takes = "a number of seconds above 0, at most 3600"},
     {.id = option_id::from_stdout, .name = "--stdout"},
+    {.id = option_id::minimize, .name = "--minimize"},
+    {.id = option_id::extend,
+     .name = "--extend",
+     .takes_value = true,
+     .takes = "the test-case file to add to"},
 };
 constexpr std::size_t option_count = std::size(option_rows);  // one row per option_id, in order
 
@@ -251,7 +263,7 @@ arguments read_arguments(std::span<const std::string_view> args) {
 }
 
 // What the arguments ask for, as facts the rules below name.
-using facts = std::uint32_t;
+using facts = std::uint64_t;
 constexpr facts format_unknown = 1U << 0U;     // --format names no format
 constexpr facts json_switch = 1U << 1U;        // --json
 constexpr facts format_not_json = 1U << 2U;    // --format names a format but json
@@ -280,7 +292,11 @@ constexpr facts tests_unreadable = 1U << 25U;       // --tests' value is no whol
 constexpr facts time_limit_unreadable = 1U << 26U;  // --time-limit's value is out of range
 constexpr facts no_program = 1U << 27U;             // nothing after "--", or a file before it
 constexpr facts seedless = 1U << 28U;               // neither --make-tests nor --stress
-constexpr facts always = 1U << 31U;
+constexpr facts minimize = 1U << 29U;               // --minimize
+constexpr facts no_coverage = 1U << 30U;            // not --coverage
+constexpr facts extend = facts{1} << 31U;           // --extend
+constexpr facts no_make_tests = facts{1} << 32U;    // not --make-tests
+constexpr facts always = facts{1} << 63U;
 
 // The rules of the command line, in the order they are checked: the first
 // that holds is said. A rule holds where one of `first` and one of `second`
@@ -310,6 +326,8 @@ constexpr rule rules[] = {
     {coverage | make_tests | trace | stress, format_not_plain,
      "--format {format} goes with checking run files"},
     {seed, seedless, "--seed goes with --make-tests or --stress"},
+    {minimize, no_coverage, "--minimize goes with --coverage"},
+    {extend, no_make_tests, "--extend goes with --make-tests"},
     {seed_unreadable, always,
      "--seed takes a whole number from 0 to 18446744073709551615, not {seed}"},
     {stress_setting, no_stress, "--tests, --time-limit and --stdout go with --stress"},
@@ -319,6 +337,7 @@ constexpr rule rules[] = {
     {stress, no_program,
      "--stress runs the program named after --, as in: runcheck-explain --stress -- ./a.out"},
     {make_tests, json_output, "--make-tests writes a test-case file, not JSON"},
+    {minimize, json_output, "--minimize writes a test-case file, not JSON"},
     {make_tests, a_file, "--make-tests reads no file"},
     {judge, roster, "--roster does not go with --format {format}"},
     {trace_not_a_test_case, always, "--trace needs a test case number from 1"},
@@ -430,6 +449,10 @@ facts facts_of(const arguments& read, const format_row& row) {
        given(option_id::time_limit) && !time_limit_of(read[option_id::time_limit])},
       {no_program, read.files_before_end > 0 || read.files.size() == read.files_before_end},
       {seedless, !given(option_id::make_tests) && !given(option_id::stress)},
+      {minimize, given(option_id::minimize)},
+      {no_coverage, !given(option_id::coverage)},
+      {extend, given(option_id::extend)},
+      {no_make_tests, !given(option_id::make_tests)},
   };
   facts holds = always;
   for (const auto& [fact, when] : table)
@@ -482,6 +505,7 @@ options parse_options(std::span<const std::string_view> args) {
   if (read.has(option_id::make_tests)) {
     result.what = options::action::make_tests;
     result.seed = seed_of(read[option_id::seed]).value_or(1);
+    result.extend = read[option_id::extend];
     return result;
   }
   if (read.has(option_id::stress)) {
@@ -510,6 +534,7 @@ options parse_options(std::span<const std::string_view> args) {
   }
   if (read.has(option_id::coverage)) {
     result.what = options::action::coverage;
+    result.minimize = read.has(option_id::minimize);
     return result;
   }
   if (result.files.size() == 1 && result.roster.empty())

@@ -30,6 +30,8 @@ struct options {
   std::string feedback_dir;
   std::uint64_t seed = 1;  // make_tests
   stress_options stress;   // stress: the program, and --seed, --tests, ... as given
+  std::string extend;      // make_tests: the test-case file to add to; empty none
+  bool minimize = false;   // coverage: write the fewest test cases that catch as much
   std::string error;       // wrong: what is wrong, for a person
 };
 

@@ -117,7 +117,7 @@ bool report_files(const std::string& test_case_file, const std::string& run_file
                   report_printer& printer) {
   const auto line = std::make_unique<key_line>();
   stop why;
-  test_case_file_watcher watcher(false);
+  test_case_file_watcher watcher;
   const std::optional<expected_runs> expected =
       generate_expected_runs(test_case_file.c_str(), *line, &watcher, why);
   if (!expected) return false;
