@@ -92,6 +92,11 @@ struct folder_entry {
 // cannot be read.
 bool list_folder(const std::string& path, std::vector<folder_entry>& entries);
 
+// Makes `path` an empty folder: what it holds is removed, read-only files
+// included, and the folder is made where it is missing. False when
+// something is left. Cheaper than removing the folder and making it again.
+bool empty_folder(const std::string& path);
+
 // Removes `path` and everything in it, read-only files included. False when
 // something is left.
 bool remove_folder(const std::string& path);

@@ -122,9 +122,7 @@ int grade(const options& given, class_list& listed, report_printer& printer,
   // The runs are generated once, for every run file.
   const auto line = std::make_unique<key_line>();
   stop why;
-  // Each test case's expected lines are kept for the independent score
-  // where more than one run file will use them.
-  test_case_file_watcher watcher(listed.a_class());
+  test_case_file_watcher watcher;
   const std::optional<expected_runs> expected =
       generate_expected_runs(test_case_file.c_str(), *line, &watcher, why);
   test_case_file_notes notes;
@@ -272,9 +270,13 @@ int run_action(const options& given, output& out, output& err) {
       err.put("runcheck-explain: ").put(given.error).put("\n").put(usage);
       return format_row_of(given.output).failure;
     case options::action::coverage:
+      if (given.minimize) return run_minimize(given.files[0], out, err);
       return run_coverage(given.files[0], given.output == format::json, out);
     case options::action::make_tests:
+      if (!given.extend.empty()) return run_extend(given.extend, given.seed, out, err);
       return run_make_tests(given.seed, out, err);
+    case options::action::stress:
+      return run_stress(given.stress, out, err);
     case options::action::trace:
       return print_trace(given.files[0], given.trace, out, err);
     case options::action::grade:

@@ -1,41 +1,34 @@
 #include "explain/grading/grading_printers.h"
 
-#include <rapidjson/stringbuffer.h>
-#include <rapidjson/writer.h>
-
 #include <string_view>
 
+#include "explain/printers/json_writer.h"
+#include "explain/printers/sentences.h"
 #include "explain/report/audience.h"
 #include "explain/report/encoding.h"
 
 namespace runcheck::explain {
 
+// The run file's verdict on one line: runcheck's counts and the
+// independent score, or why the check could not run.
 std::string summary_line(const file_summary& summary) {
-  std::string line;
-  if (summary.stopped)
-    return summary.run_file + ": the check could not run: " + summary.stopped->message;
-  line = summary.run_file + (summary.status() == 0 ? ": PASS, " : ": FAIL, ") +
-         std::to_string(summary.passed) + " of " + std::to_string(summary.total) +
-         " test cases passed; independent score " + std::to_string(summary.passed_independently) +
-         " of " + std::to_string(summary.total);
-  return line;
+  output line;
+  line.put(summary.run_file).put(": ");
+  if (summary.stopped) {
+    line.put(check_could_not_run).put(": ").put(summary.stopped->message);
+  } else {
+    put_verdict(line, summary);
+    line.put("; independent score ").put_int(summary.passed_independently);
+    line.put(" of ").put_int(summary.total);
+  }
+  return line.text();
 }
 
 // ---- Gradescope and PrairieLearn
 
 struct results_printer::document {
-  rapidjson::StringBuffer buffer;
-  rapidjson::Writer<rapidjson::StringBuffer> w{buffer};
-  std::string replaced;
+  json_writer w;
   std::int64_t left_out = 0;  // tests past the cap
-
-  void string(std::string_view text) {
-    const std::string_view valid = valid_utf8(text, replaced);
-    w.String(valid.data(), static_cast<rapidjson::SizeType>(valid.size()));
-  }
-  void key(std::string_view name) {
-    w.Key(name.data(), static_cast<rapidjson::SizeType>(name.size()));
-  }
 };
 
 // Room kept for what follows the tests: the top-level message and fields.
@@ -48,14 +41,14 @@ results_printer::~results_printer() = default;
 
 void results_printer::file_begun(const file_summary& /*summary*/) {
   document_ = std::make_unique<document>();
-  document_->w.StartObject();
-  document_->key("tests");
-  document_->w.StartArray();
+  document_->w.start_object();
+  document_->w.key("tests");
+  document_->w.start_array();
 }
 
 void results_printer::test_case(const file_summary& summary, const test_case_report& report) {
   document& d = *document_;
-  if (d.buffer.GetSize() > tests_room) {
+  if (d.w.size() > tests_room) {
     ++d.left_out;
     return;
   }
@@ -66,38 +59,38 @@ void results_printer::test_case(const file_summary& summary, const test_case_rep
                                 : std::string(utf8_prefix(block, test_message_cap)) +
                                       "\n[cut here: the message is too long]\n";
   const int points = report.passed_independently ? 1 : 0;
-  d.w.StartObject();
-  d.key("name");
-  d.string("test case " + number);
+  d.w.start_object();
+  d.w.key("name");
+  d.w.string("test case " + number);
   if (which_ == system::gradescope) {
-    d.key("number");
-    d.string(number);
-    d.key("score");
-    d.w.Int(points);
-    d.key("max_score");
-    d.w.Int(1);
-    d.key("status");
-    d.string(report.passed ? "passed" : "failed");
-    d.key("output");
-    d.string(shown);
-    d.key("output_format");
-    d.string("text");
-    d.key("visibility");
-    d.string("visible");
+    d.w.key("number");
+    d.w.string(number);
+    d.w.key("score");
+    d.w.integer(points);
+    d.w.key("max_score");
+    d.w.integer(1);
+    d.w.key("status");
+    d.w.string(report.passed ? "passed" : "failed");
+    d.w.key("output");
+    d.w.string(shown);
+    d.w.key("output_format");
+    d.w.string("text");
+    d.w.key("visibility");
+    d.w.string("visible");
   } else {
-    d.key("points");
-    d.w.Int(points);
-    d.key("max_points");
-    d.w.Int(1);
-    d.key("message");
-    d.string(shown);
+    d.w.key("points");
+    d.w.integer(points);
+    d.w.key("max_points");
+    d.w.integer(1);
+    d.w.key("message");
+    d.w.string(shown);
   }
-  d.w.EndObject();
+  d.w.end_object();
 }
 
 void results_printer::file_ended(const file_summary& summary) {
   document& d = *document_;
-  d.w.EndArray();
+  d.w.end_array();
   std::string text = summary_line(summary);
   if (summary.passed_independently != summary.passed && !summary.stopped) {
     text +=
@@ -112,24 +105,25 @@ void results_printer::file_ended(const file_summary& summary) {
   text = std::string(utf8_prefix(text, checker_message_cap));
   const double fraction = independent_fraction(summary);
   if (which_ == system::gradescope) {
-    d.key("score");
-    d.w.Int(summary.passed_independently);
-    d.key("output");
-    d.string(text);
-    d.key("output_format");
-    d.string("text");
-    d.key("visibility");
-    d.string("visible");
+    d.w.key("score");
+    d.w.integer(summary.passed_independently);
+    d.w.key("output");
+    d.w.string(text);
+    d.w.key("output_format");
+    d.w.string("text");
+    d.w.key("visibility");
+    d.w.string("visible");
   } else {
-    d.key("gradable");
-    d.w.Bool(!summary.stopped);
-    d.key("score");
-    d.w.Double(fraction);
-    d.key("message");
-    d.string(text);
+    d.w.key("gradable");
+    d.w.boolean(!summary.stopped);
+    d.w.key("score");
+    d.w.number(fraction);
+    d.w.key("message");
+    d.w.string(text);
   }
-  d.w.EndObject();
-  out_.put(std::string_view(d.buffer.GetString(), d.buffer.GetSize())).put('\n');
+  d.w.end_object();
+  d.w.flush_to(out_);
+  out_.put('\n');
   document_.reset();
 }
 

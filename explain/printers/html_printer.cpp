@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <string_view>
 
-#include "explain/printers/text_printer.h"
+#include "explain/printers/sentences.h"
 #include "explain/report/encoding.h"
 #include "explain/report/submission.h"
 
@@ -68,6 +68,14 @@ void put_number(output& out, double value) {
   out.put_int(tenths / 10);
   const std::int64_t digit = std::abs(tenths % 10);
   if (digit != 0) out.put('.').put(static_cast<char>('0' + digit));
+}
+
+// Words that end a sentence of their own: the first letter a capital, a
+// full stop after.
+void put_sentence(output& out, std::string_view words) {
+  if (words.empty()) return;
+  out.put(static_cast<char>(words[0] >= 'a' && words[0] <= 'z' ? words[0] - 'a' + 'A' : words[0]));
+  out.put(words.substr(1)).put('.');
 }
 
 void put_id(output& out, std::int64_t file, std::int64_t test_case) {
@@ -394,7 +402,7 @@ void html_printer::file_begun(const file_summary& summary) {
   if (summary.stopped) {
     put_stopped_text(scratch_, summary);
   } else {
-    for (const warning& w : summary.warnings) put_warning_text(scratch_, summary, w, "");
+    for (const warning& w : summary.warnings) put_warning(scratch_, summary, w, "");
   }
   if (!scratch_.text().empty()) {
     out_.put("<pre>");
@@ -423,14 +431,15 @@ void html_printer::test_case(const file_summary& summary, const test_case_report
     // Kept short, as a class's table has a cell per student and test case:
     // a class (w, f, o; i where the test case passes independently), the
     // mark, a link where the page shows the test case.
+    const bool in_step = report.step == step_state::in_step;
     if (noted) {
-      cells_.put("<td class=").put(report.passed ? "w" : (report.out_of_step ? "o" : "f"));
+      cells_.put("<td class=").put(report.passed ? "w" : (in_step ? "f" : "o"));
       if (!report.passed && report.passed_independently) cells_.put('i');
       cells_.put('>');
     } else {
       cells_.put("<td>");
     }
-    const std::string_view mark = report.passed ? check_mark : (report.out_of_step ? "~" : cross);
+    const std::string_view mark = report.passed ? check_mark : (in_step ? cross : "~");
     if (drawn || listed) {
       cells_.put("<a href=#");
       put_id(cells_, files_, number);
@@ -445,7 +454,7 @@ void html_printer::test_case(const file_summary& summary, const test_case_report
   put_id(out_, files_, number);
   out_.put(R"("><h3>Test case )").put_int(number).put(test_case_state(report)).put("</h3>\n");
   if (report.variant) {
-    out_.put(R"(<p class="variant">Recognised: these are the runs of )");
+    out_.put(R"(<p class="variant">Recognised: )").put(these_are_the_runs_of);
     put_html(out_, report.variant->description);
     out_.put(".</p>\n");
   }
@@ -495,6 +504,13 @@ void html_printer::test_case(const file_summary& summary, const test_case_report
 }
 
 void html_printer::file_ended(const file_summary& summary) {
+  scratch_.clear();
+  put_repeated_hints_text(scratch_, summary);
+  if (!scratch_.text().empty()) {
+    out_.put("<pre>");
+    put_html(out_, scratch_.text());
+    out_.put("</pre>\n");
+  }
   if (not_shown_ > 0) {
     out_.put(R"(<p class="more">)").put_int(not_shown_);
     out_.put(not_shown_ == 1 ? " more test case has" : " more test cases have");
@@ -502,29 +518,22 @@ void html_printer::file_ended(const file_summary& summary) {
     out_.put(" them all.</p>\n");
   }
   if (summary.unexplained > 0) {
-    out_.put(R"(<p class="more">The first )").put_int(max_explained_test_cases);
-    out_.put(" failing test cases are explained; ").put_int(summary.unexplained);
-    out_.put(" more are only reported.</p>\n");
+    scratch_.clear();
+    put_unexplained(scratch_, summary);
+    out_.put(R"(<p class="more">)");
+    put_sentence(out_, scratch_.text());
+    out_.put("</p>\n");
   }
   if (summary.variant && failing_ > 1) {
-    out_.put(R"(<p class="variant">Recognised: every failing test case holds the runs of )");
+    out_.put(R"(<p class="variant">Recognised: )").put(every_failing_test_case_holds).put(' ');
     put_html(out_, summary.variant->description);
     out_.put(".</p>\n");
   }
   // The verdict, shown under the file's name, and its row of the summary.
   std::string_view verdict_class = "stopped";
-  scratch_.clear();
-  if (summary.stopped) {
-    scratch_.put("STOPPED, the check could not run");
-  } else {
-    verdict_class = summary.status() == 0 ? "pass" : "fail";
-    scratch_.put(summary.status() == 0 ? "PASS, " : "FAIL, ")
-        .put_int(summary.passed)
-        .put(" of ")
-        .put_int(summary.total)
-        .put(" test cases passed");
-  }
-  out_.put(R"(<p class="verdict )").put(verdict_class).put(R"(">)").put(scratch_.text());
+  if (!summary.stopped) verdict_class = summary.status() == 0 ? "pass" : "fail";
+  out_.put(R"(<p class="verdict )").put(verdict_class).put(R"(">)");
+  put_verdict(out_, summary);
   out_.put("</p>\n</section>\n");
 
   table_.put(R"(<tr><th scope="row"><a href="#f)").put_int(files_).put(R"(">)");

@@ -1,147 +1,53 @@
 #include "explain/printers/json_printer.h"
 
-// Strings are copied 16 bytes at a time where every x86-64 processor can.
-#if defined(__SSE2__) || defined(_M_X64)
-#define RAPIDJSON_SSE2
-#endif
-#include <rapidjson/stringbuffer.h>
-#include <rapidjson/writer.h>
-
 #include <algorithm>
-#include <array>
 #include <charconv>
-#include <cstring>
+#include <cstdint>
 #include <optional>
-#include <string>
 #include <string_view>
 
-#include "explain/report/encoding.h"
+#include "explain/printers/json_writer.h"
 
 namespace runcheck::explain {
 
 namespace {
 
-// The document is written into RapidJSON's own buffer, which goes to the
-// console writer after each test case, so memory holds one test case's
-// text. RapidJSON puts numbers, names and literals in one byte at a time;
-// these, which need no escaping, are copied in whole, the writer keeping
-// count of the values as ever.
-class writer final : public rapidjson::Writer<rapidjson::StringBuffer> {
- public:
-  using Writer::Writer;
-
-  // JSON text of one value (a quoted name, null, a literal), as it stands.
-  void raw(std::string_view text, rapidjson::Type type) {
-    Prefix(type);
-    std::memcpy(os_->Push(text.size()), text.data(), text.size());
-    EndValue(true);
-  }
-
-  // A string of the printer's own, which needs no escaping, quoted.
-  void identifier(std::string_view text) {
-    Prefix(rapidjson::kStringType);
-    char* p = os_->Push(text.size() + 2);
-    p[0] = '"';
-    std::memcpy(p + 1, text.data(), text.size());
-    p[text.size() + 1] = '"';
-    EndValue(true);
-  }
-
-  void integer(std::int64_t value) {
-    Prefix(rapidjson::kNumberType);
-    constexpr std::size_t room = 20;  // "-9223372036854775808"
-    char* const p = os_->Push(room);
-    char* const end = std::to_chars(p, p + room, value).ptr;
-    os_->Pop(room - static_cast<std::size_t>(end - p));
-    EndValue(true);
-  }
-
-  void null() { raw("null", rapidjson::kNullType); }
-
-  // A member of an object: its name, already quoted, and the value that
-  // `put` writes at the pointer it is given, in at most `room` bytes (it
-  // gives the end of what it wrote).
-  template <class put_value>
-  void member(std::string_view quoted_name, std::size_t room, const put_value& put) {
-    Prefix(rapidjson::kStringType);                    // the comma before the name
-    ++level_stack_.template Top<Level>()->valueCount;  // the value, after the colon put here
-    char* const p = os_->Push(quoted_name.size() + 1 + room);
-    std::memcpy(p, quoted_name.data(), quoted_name.size());
-    p[quoted_name.size()] = ':';
-    char* const start = p + quoted_name.size() + 1;
-    os_->Pop(room - static_cast<std::size_t>(put(start) - start));
-  }
-  void boolean(bool value) {
-    raw(value ? "true" : "false", value ? rapidjson::kTrueType : rapidjson::kFalseType);
-  }
-};
-
-void put_string(writer& w, std::string_view text) {
-  std::string replaced;
-  const std::string_view valid = valid_utf8(text, replaced);
-  w.String(valid.data(), static_cast<rapidjson::SizeType>(valid.size()));
+// A member's name that is the printers' own.
+template <quoted_name name>
+void put_name(json_writer& w) {
+  w.quoted_key(name.quoted());
 }
 
-// A field name, quoted when the program is compiled: the names need no
-// escaping, and are written as they stand.
-template <std::size_t n>
-struct quoted_name {
-  std::array<char, n + 1> text{};  // the name between quotes, without the terminating NUL
-  // Not explicit: a string literal is the template argument.
-  // cppcheck-suppress noExplicitConstructor
-  consteval quoted_name(const char (&name)[n]) {  // NOLINT(google-explicit-constructor)
-    text[0] = '"';
-    for (std::size_t i = 0; i + 1 < n; ++i) text[i + 1] = name[i];
-    text[n] = '"';
-  }
-};
-
+// Members whose values need no escaping: a number, or null for none; a
+// line, null where there is none (0: the end of the file); true or false;
+// one of the printers' identifiers.
 template <quoted_name name>
-constexpr std::string_view quoted() {
-  return {name.text.data(), name.text.size()};
-}
-
-template <quoted_name name>
-void put_name(writer& w) {
-  w.raw(quoted<name>(), rapidjson::kStringType);
-}
-
-// Members whose values need no escaping: a number, null for none, true or
-// false, one of the printer's identifiers.
-template <quoted_name name>
-void field(writer& w, std::optional<std::int64_t> value) {
+void field(json_writer& w, std::optional<std::int64_t> value) {
   constexpr std::size_t room = 20;  // "-9223372036854775808"
-  w.member(quoted<name>(), room, [&](char* p) {
+  w.member(name.quoted(), room, [&](char* p) {
     if (!value) return std::copy_n("null", 4, p);
     return std::to_chars(p, p + room, *value).ptr;
   });
 }
-
-// A line, null where there is none (the end of the file).
 template <quoted_name name>
-void field_line(writer& w, std::int64_t line) {
+void field_line(json_writer& w, std::int64_t line) {
   field<name>(w, line > 0 ? std::optional<std::int64_t>(line) : std::nullopt);
 }
-
 template <quoted_name name>
-void field_bool(writer& w, bool value) {
-  const std::string_view text = value ? "true" : "false";
-  w.member(quoted<name>(), text.size(),
-           [&](char* p) { return std::copy(text.begin(), text.end(), p); });
+void field_bool(json_writer& w, bool value) {
+  const std::string_view literal = value ? std::string_view("true") : std::string_view("false");
+  w.member(name.quoted(), literal.size(),
+           [&](char* p) { return std::copy(literal.begin(), literal.end(), p); });
 }
-
 template <quoted_name name>
-void field_identifier(writer& w, std::string_view value) {
-  w.member(quoted<name>(), value.size() + 2, [&](char* p) {
+void field_identifier(json_writer& w, std::string_view value) {
+  w.member(name.quoted(), value.size() + 2, [&](char* p) {
     *p++ = '"';
     p = std::copy(value.begin(), value.end(), p);
     *p++ = '"';
     return p;
   });
 }
-
-// A value that is one of the printer's own identifiers.
-void put_identifier(writer& w, std::string_view value) { w.identifier(value); }
 
 std::string_view name_of(hint::kind h) {
   switch (h) {
@@ -167,6 +73,14 @@ std::string_view name_of(hint::kind h) {
       return "runs_on_one_line";
     case hint::kind::run_split:
       return "run_split";
+    case hint::kind::text_in_run_line:
+      return "text_in_run_line";
+    case hint::kind::run_missing:
+      return "run_missing";
+    case hint::kind::empty_last_run:
+      return "empty_last_run";
+    case hint::kind::key_per_line:
+      return "key_per_line";
   }
   return {};
 }
@@ -183,6 +97,8 @@ std::string_view name_of(file_hint h) {
       return "looks_like_run_file";
     case file_hint::same_file:
       return "same_file";
+    case file_hint::test_case_file:
+      return "test_case_file";
   }
   return {};
 }
@@ -271,56 +187,61 @@ std::string_view name_of(explanation::place p) {
   return {};
 }
 
-void put_file_hints(writer& w, const std::vector<file_hint>& hints) {
-  w.StartArray();
-  for (const file_hint h : hints) put_identifier(w, name_of(h));
-  w.EndArray();
+void put_file_hints(json_writer& w, const std::vector<file_hint>& hints) {
+  w.start_array();
+  for (const file_hint h : hints) w.identifier(name_of(h));
+  w.end_array();
 }
 
-void put_warning(writer& w, const warning& warn) {
-  w.StartObject();
+void put_warning(json_writer& w, const warning& warn) {
+  w.start_object();
   field_identifier<"warning">(w, name_of(warn.what));
   field_line<"line">(w, warn.line);
   if (warn.what == warning::kind::numbers_after_run) {
     field<"run">(w, warn.run);
   }
-  w.EndObject();
+  w.end_object();
 }
 
 // A finding's hints, each with the line it concerns: its own, or the
 // finding's line.
-void put_hints(writer& w, const std::vector<hint>& hints, std::int64_t finding_line) {
+void put_hints(json_writer& w, const std::vector<hint>& hints, std::int64_t finding_line) {
   for (const hint& h : hints) {
-    w.StartObject();
+    w.start_object();
     field_identifier<"hint">(w, name_of(h.what));
     field_line<"line">(w, h.line > 0 ? h.line : finding_line);
-    if (h.what == hint::kind::runs_on_one_line || h.what == hint::kind::run_split) {
+    if (h.what == hint::kind::runs_on_one_line || h.what == hint::kind::run_split ||
+        h.what == hint::kind::run_missing) {
       field<"run">(w, h.run);
     }
     if (h.what == hint::kind::runs_on_one_line) {
       field<"runs">(w, h.runs);
     }
-    w.EndObject();
+    if (h.what == hint::kind::text_in_run_line) {
+      put_name<"text">(w);
+      w.string(h.text);
+    }
+    w.end_object();
   }
 }
 
-void put_read(writer& w, const file_place& at) {
+void put_read(json_writer& w, const file_place& at) {
   if (at.line > 0) {
-    put_string(w, at.text);
+    w.string(at.text);
   } else {
     w.null();
   }
 }
 
-void put_explanation(writer& w, const explanation& e) {
-  w.StartObject();
+void put_explanation(json_writer& w, const explanation& e) {
+  w.start_object();
   field<"run">(w, e.run);
   field<"position">(w, e.position);
   field<"step">(w, e.step);
   // The slots' keys (null for an empty slot), and the indices of the
   // frozen slots.
   put_name<"slots">(w);
-  w.StartArray();
+  w.start_array();
   for (const explanation::slot& s : e.slots) {
     if (s.what == explanation::slot::state::empty) {
       w.null();
@@ -328,14 +249,14 @@ void put_explanation(writer& w, const explanation& e) {
       w.integer(s.key);
     }
   }
-  w.EndArray();
+  w.end_array();
   put_name<"frozen">(w);
-  w.StartArray();
+  w.start_array();
   for (std::size_t i = 0; i < e.slots.size(); ++i) {
     if (e.slots[i].what == explanation::slot::state::frozen)
       w.integer(static_cast<std::int64_t>(i));
   }
-  w.EndArray();
+  w.end_array();
   field<"last_key">(w, e.last_key);
   field_identifier<"rule">(w, name_of(e.why));
   field<"expected">(w, e.expected);
@@ -345,33 +266,34 @@ void put_explanation(writer& w, const explanation& e) {
                      e.found_written > 0 ? std::optional<std::int64_t>(e.found_run) : std::nullopt);
   field<"found_copies">(w, std::int64_t{e.found_copies});
   field<"found_written">(w, std::int64_t{e.found_written});
-  w.EndObject();
+  w.end_object();
 }
 
-void put_variant(writer& w, const std::optional<variant_match>& v) {
+void put_variant(json_writer& w, const std::optional<variant_match>& v) {
   if (!v) {
     w.null();
     return;
   }
-  w.StartObject();
+  w.start_object();
   field_identifier<"name">(w, v->name);
   put_name<"description">(w);
-  put_string(w, v->description);
-  w.EndObject();
+  w.string(v->description);
+  put_name<"alternatives">(w);
+  w.start_array();
+  for (const std::string_view name : v->alternatives) w.identifier(name);
+  w.end_array();
+  w.end_object();
 }
 
 }  // namespace
 
 struct json_printer::document {
-  document() : w(text) {}
-  rapidjson::StringBuffer text;
-  writer w;
-
-  void flush_to(output& out) {
-    out.put(std::string_view(text.GetString(), text.GetSize()));
-    text.Clear();
-  }
+  json_writer w;
 };
+
+std::string_view json_name(file_hint h) { return name_of(h); }
+
+std::string_view json_name(platform::open_failure f) { return name_of(f); }
 
 json_printer::json_printer(output& out) : out_(out) {}
 
@@ -379,65 +301,66 @@ json_printer::~json_printer() = default;
 
 void json_printer::file_begun(const file_summary& summary) {
   document_ = std::make_unique<document>();
-  writer& w = document_->w;
-  w.StartObject();
+  json_writer& w = document_->w;
+  w.start_object();
   put_name<"test_case_file">(w);
-  put_string(w, summary.test_case_file);
+  w.string(summary.test_case_file);
   put_name<"run_file">(w);
-  put_string(w, summary.run_file);
+  w.string(summary.run_file);
   if (summary.stopped) {
     const stop_report& stopped = *summary.stopped;
     put_name<"stop">(w);
-    w.StartObject();
+    w.start_object();
     put_name<"message">(w);
-    put_string(w, stopped.message);
+    w.string(stopped.message);
     put_name<"file">(w);
-    put_string(w, stopped.file);
+    w.string(stopped.file);
     field_line<"line">(w, stopped.line);
     put_name<"open_failure">(w);
     if (stopped.failure != platform::open_failure::none) {
-      put_identifier(w, name_of(stopped.failure));
+      w.identifier(name_of(stopped.failure));
     } else {
       w.null();
     }
     put_name<"hints">(w);
     put_file_hints(w, stopped.hints);
-    w.EndObject();
+    w.end_object();
   }
   field<"total">(w, summary.total);
   field_bool<"strict">(w, summary.strict);
   put_name<"hints">(w);
   put_file_hints(w, summary.hints);
   put_name<"warnings">(w);
-  w.StartArray();
+  w.start_array();
   for (const warning& warn : summary.warnings) put_warning(w, warn);
-  w.EndArray();
+  w.end_array();
   put_name<"test_cases">(w);
-  w.StartArray();
-  document_->flush_to(out_);
+  w.start_array();
+  w.flush_to(out_);
 }
 
 void json_printer::test_case(const file_summary& /*summary*/, const test_case_report& report) {
-  writer& w = document_->w;
-  w.StartObject();
+  json_writer& w = document_->w;
+  w.start_object();
   field<"test_case">(w, std::int64_t{report.test_case} + 1);
   field_identifier<"verdict">(w, report.passed ? "passed" : "failed");
   put_name<"count">(w);
   if (report.count) {
-    w.StartObject();
+    w.start_object();
     field_line<"line">(w, report.count->at.line);
     field<"expected">(w, report.count->expected);
     field<"found">(w, report.count->found);
+    field_bool<"holds_text">(w, report.count->holds_text);
     put_name<"read">(w);
     put_read(w, report.count->at);
-    w.EndObject();
+    w.end_object();
   } else {
     w.null();
   }
   put_name<"runs">(w);
-  w.StartArray();
+  w.start_array();
   for (const run_finding& run : report.runs) {
-    w.StartObject();
+    w.start_object();
     field<"run">(w, run.run);
     field_line<"line">(w, run.at.line);
     field<"position">(w, run.position);
@@ -445,24 +368,25 @@ void json_printer::test_case(const file_summary& /*summary*/, const test_case_re
     field<"found">(w, run.found);
     put_name<"expected_run">(w);
     if (run.expected_run) {
-      w.StartArray();
+      w.start_array();
       for (const std::int32_t k : *run.expected_run) w.integer(k);
-      w.EndArray();
+      w.end_array();
     } else {
       w.null();  // for a student
     }
     put_name<"read">(w);
     put_read(w, run.at);
-    w.EndObject();
+    w.end_object();
   }
-  w.EndArray();
+  w.end_array();
   field<"more_runs">(w, report.more_runs);
-  field_bool<"out_of_step">(w, report.out_of_step);
+  field_bool<"out_of_step">(w, report.step == step_state::out_of_step);
+  field_bool<"may_be_out_of_step">(w, report.step == step_state::may_be_out_of_step);
   put_name<"hints">(w);
-  w.StartArray();
+  w.start_array();
   if (report.count) put_hints(w, report.count->hints, report.count->at.line);
   for (const run_finding& run : report.runs) put_hints(w, run.hints, run.at.line);
-  w.EndArray();
+  w.end_array();
   put_name<"explanation">(w);
   if (report.why) {
     put_explanation(w, *report.why);
@@ -472,35 +396,36 @@ void json_printer::test_case(const file_summary& /*summary*/, const test_case_re
   put_name<"variant">(w);
   put_variant(w, report.variant);
   put_name<"warnings">(w);
-  w.StartArray();
+  w.start_array();
   for (const warning& warn : report.warnings) put_warning(w, warn);
-  w.EndArray();
+  w.end_array();
   field<"more_warnings">(w, report.more_warnings);
   field_bool<"failed_by_warning">(w, report.failed_by_warning);
   put_name<"notes">(w);
-  w.StartArray();
+  w.start_array();
   if (report.shifted) {
-    w.StartObject();
+    w.start_object();
     field_identifier<"note">(w, "out_of_step_after");
     field_identifier<"cause">(w, name_of(report.shifted->why));
     field_line<"line">(w, report.shifted->line);
     field_line<"next_count_line">(w, report.shifted->next_count_line);
-    w.EndObject();
+    field_bool<"may_be">(w, report.shifted->may_be);
+    w.end_object();
   }
   if (report.variants_not_compared) {
-    w.StartObject();
+    w.start_object();
     field_identifier<"note">(w, "variants_not_compared");
-    w.EndObject();
+    w.end_object();
   }
-  w.EndArray();
+  w.end_array();
   field_bool<"passed_independently">(w, report.passed_independently);
-  w.EndObject();
-  document_->flush_to(out_);
+  w.end_object();
+  w.flush_to(out_);
 }
 
 void json_printer::file_ended(const file_summary& summary) {
-  writer& w = document_->w;
-  w.EndArray();
+  json_writer& w = document_->w;
+  w.end_array();
   constexpr std::string_view verdicts[] = {"pass", "fail", "stopped"};
   field_identifier<"verdict">(w, verdicts[summary.status()]);
   field<"passed">(w, summary.passed);
@@ -508,9 +433,19 @@ void json_printer::file_ended(const file_summary& summary) {
   put_name<"variant">(w);
   put_variant(w, summary.variant);
   field<"unexplained">(w, summary.unexplained);
+  put_name<"repeated_hints">(w);
+  w.start_array();
+  for (const repeated_hint& h : summary.repeated_hints) {
+    w.start_object();
+    field_identifier<"hint">(w, name_of(h.what));
+    field_line<"line">(w, h.line);
+    field<"more">(w, h.more);
+    w.end_object();
+  }
+  w.end_array();
   field<"passed_independently">(w, summary.passed_independently);
-  w.EndObject();
-  document_->flush_to(out_);
+  w.end_object();
+  w.flush_to(out_);
   document_.reset();
   out_.put('\n');
 }

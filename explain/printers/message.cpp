@@ -53,6 +53,7 @@ std::string test_case_text(const file_summary& summary, const test_case_report& 
   file_summary quiet = summary;
   quiet.variant.reset();
   quiet.unexplained = 0;
+  quiet.repeated_hints.clear();
   printer.file_ended(quiet);
   return written.text();
 }

@@ -17,29 +17,6 @@
 
 namespace runcheck::explain {
 
-// The printer's words, for a printer that shows them in another form (the
-// HTML page). Bytes from the files are spelt out as put_escaped does; the
-// files' names stand as given.
-//
-// The lines under a test case's header: the faulty program recognised, the
-// wrong count and the wrong runs with their hints and, for the first, why
-// the expected key comes next; warnings; the note on where the file goes
-// out of step.
-void put_test_case_text(output& out, const file_summary& summary, const test_case_report& report);
-// The n-th, for n from 1, so that nobody miscounts: "first" ... "tenth",
-// then "11th", "21st", "22nd", "23rd", "111th".
-std::string ordinal(std::int64_t n);
-// What ends a test case's header (" failed", " passed, with a warning"),
-// for a test case that failed, put the file out of step or has warnings.
-std::string_view test_case_state(const test_case_report& report);
-// Why the run file could not be checked (summary.stopped), with hints.
-void put_stopped_text(output& out, const file_summary& summary);
-// One warning's lines, the first after `lead`.
-void put_warning_text(output& out, const file_summary& summary, const warning& w,
-                      std::string_view lead);
-// The run file's hints (summary.hints), said once per file.
-void put_run_file_hints_text(output& out, const file_summary& summary);
-
 class text_printer final : public report_printer {
  public:
   explicit text_printer(output& out) : out_(out) {}

@@ -67,7 +67,7 @@ void class_tally::add(const file_summary& summary) {
   ++verdicts_[static_cast<std::size_t>(verdict_of(summary))];
   if (summary.variant) {
     program& p = programs_[summary.variant->name];
-    p.description = summary.variant->description;
+    if (p.files == 0) p.description = summary.variant->description;
     ++p.files;
   }
 }

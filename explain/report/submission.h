@@ -50,7 +50,7 @@ class class_tally {
   // The faulty programs recognised, by name, each with its description and
   // the run files it explains.
   struct program {
-    std::string_view description;
+    std::string description;  // as the first run file it explains says it
     std::int64_t files = 0;
   };
   const std::map<std::string_view, program>& programs() const { return programs_; }
