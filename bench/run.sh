@@ -7,9 +7,9 @@
 # time as a fraction of the reference's; then runcheck-explain --coverage on
 # each workload's test-case file beside runcheck's time, and runcheck-explain
 # checking run files (every test case passing, every one failing, a class of
-# 3,000 files) beside it too, and a class of 300 as one HTML page beside the
-# same as JSON. Then the listing micro-benchmark, when Google Benchmark is
-# installed.
+# 3,000 files) beside it too, a class of 300 as one HTML page beside the
+# same as JSON, and --stress on a student's program and its mistakes. Then
+# the listing micro-benchmark, when Google Benchmark is installed.
 #
 #   bench/run.sh [RUNS] [--callgrind]
 #
@@ -167,6 +167,55 @@ if [ -x "$explain" ] && [ -d "$workloads/H_class_300" ]; then
     size="$(cd "$dir" && { "$explain" --format "$format" replacement_input.txt "${class[@]}" </dev/null || true; } | wc -c)"
     printf '| %-16s | %8s | %8s | %9s | %12s |\n' "--format $format" "$wall" "$rss" "$faults" "$size"
   done
+fi
+
+# --stress: the right student program (tests/programs/student.c) through the
+# default 200 tests, the cost of one test beside a start of the program
+# alone; then each of its mistakes, found and shrunk: the test that caught
+# it, the runs shrinking took (the target: a few hundred at most) and the
+# wall time (a time-out takes its limit, 1 s here, and the shorter limit of
+# the runs that shrink it).
+if [ -x "$explain" ]; then
+  echo
+  echo "runcheck-explain --stress --seed 1: $explain"
+  echo
+  students="$build/students"
+  mkdir -p "$students"
+  for pair in correct:RIGHT buffer_6:BUFFER=6 equal_keys_frozen:FREEZE_EQUAL \
+    last_key_kept:KEEP_LAST_KEY budget_499:BUDGET=499 crash_on_one_key:CRASH_ON_ONE_KEY \
+    loop_on_equal_keys:LOOP_ON_EQUAL_KEYS writes_nothing:WRITE_NOTHING prints_runs:PRINT_RUNS; do
+    cc -O2 -std=c11 -D"${pair#*:}" -o "$students/${pair%%:*}" "$root/tests/programs/student.c"
+  done
+  cd "$students"
+  read -r wall rss faults <<<"$(measure "$students" "$explain" --stress --seed 1 -- ./correct)"
+  # One start of the program on test 1's file, for the share of the process.
+  "$explain" --make-tests --seed 1 >replacement_input.txt
+  : >"$times"
+  for _ in $(seq 200); do /usr/bin/time -a -o "$times" -f '%e' ./correct </dev/null; done
+  start="$(python3 -c "import sys; print(f'{sum(map(float, open(sys.argv[1]))) / 200 * 1000:.2f}')" "$times")"
+  printf '| %-20s | %8s | %8s | %12s | %14s |\n' program "wall s" "peak MiB" "ms per test" "ms per start"
+  echo '|----------------------|---------:|---------:|-------------:|---------------:|'
+  printf '| %-20s | %8s | %8s | %12s | %14s |\n' correct "$wall" "$rss" \
+    "$(python3 -c "import sys; print(f'{float(sys.argv[1]) / 200 * 1000:.2f}')" "$wall")" "$start"
+  echo
+  printf '| %-20s | %-16s | %4s | %11s | %8s | %-24s |\n' program kind test "shrink runs" "wall s" smallest
+  echo '|----------------------|------------------|-----:|------------:|---------:|--------------------------|'
+  for program in buffer_6 equal_keys_frozen last_key_kept budget_499 crash_on_one_key \
+    loop_on_equal_keys writes_nothing prints_runs; do
+    begin="$(date +%s.%N)"
+    json="$("$explain" --stress --seed 1 --time-limit 1 --json -- "./$program" </dev/null || true)"
+    end="$(date +%s.%N)"
+    python3 - "$program" "$begin" "$end" "$json" <<'PY'
+import json, sys
+failure = json.loads(sys.argv[4])["failure"]
+smallest = failure["smallest"]
+size = f"{smallest['test_cases']} test case, {smallest['keys']} keys"
+print(f"| {sys.argv[1]:<20} | {failure['kind']:<16} | {failure['test']:>4} | "
+      f"{failure['shrink_runs']:>11} | {float(sys.argv[3]) - float(sys.argv[2]):8.2f} | {size:<24} |")
+PY
+  done
+  rm -f stress-failure.txt replacement_input.txt
+  cd "$root"
 fi
 
 if [ "$callgrind" = 1 ]; then

@@ -13,12 +13,17 @@
 // long for one key-line read); and runcheck-explain --json, on the same
 // files, writes one JSON document that RapidJSON's reader accepts, with
 // runcheck's verdict for the file and for every test case, counts that add
-// up, a finding for every failing test case, and the exit status that
-// runcheck's output calls for (0 pass, 1 fail, 2 no check), and, where the
+// up, a finding for every failing test case, no why for a test case read
+// out of step or that may be, an independent score never below runcheck's
+// count, and the exit status that runcheck's output calls for (0 pass, 1
+// fail, 2 no check), and, where the
 // test-case file stops both, runcheck's words for the stop; and
 // runcheck-explain --format html, with the same exit status, writes a whole
 // page of valid UTF-8 in which no byte of the files reads as markup (no
-// script or img element, which the page itself never writes). No other test
+// script or img element, which the page itself never writes); and every
+// faulty program named for a test case writes what the check read there:
+// as many runs as the count read, each as its line reads (runs read whole,
+// not read out of step), and not the right runs. No other test
 // checks that agreement: the replay runs it on seeds made from every
 // end-to-end case (fuzz/CMakeLists.txt).
 //
@@ -29,13 +34,20 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "driver/program.h"
 #include "explain/cli/explain.h"
+#include "explain/diagnosis/diagnosis.h"
+#include "explain/diagnosis/test_case_file_notes.h"
+#include "explain/diagnosis/variants.h"
 #include "explain/report/encoding.h"
 #include "fuzz/fuzz_support.h"
+#include "generation/expected_runs.h"
 #include "platform/output.h"
 
 // NOLINTNEXTLINE(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp): the sanitizer's name
@@ -83,8 +95,15 @@ void check_json(const std::string& text, int status, const std::string& verdicts
     passed += pass ? 1 : 0;
     // A failing test case says what failed: its count or a wrong run.
     FUZZ_CHECK(pass || !tc["count"].IsNull() || !tc["runs"].GetArray().Empty());
+    // An echo is not explained.
+    const bool out = tc["out_of_step"].GetBool();
+    const bool may_be = tc["may_be_out_of_step"].GetBool();
+    FUZZ_CHECK(!(out && may_be));
+    FUZZ_CHECK(!(out || may_be) || tc["explanation"].IsNull());
+    FUZZ_CHECK(!pass || tc["passed_independently"].GetBool());
   }
   FUZZ_CHECK(document["passed"].GetInt64() == passed);
+  FUZZ_CHECK(status == 2 || document["passed_independently"].GetInt64() >= passed);
   FUZZ_CHECK(document["failed"].GetInt64() == document["total"].GetInt64() - passed);
   FUZZ_CHECK(status == 2 || document["total"].GetInt64() == cases.Size());
 }
@@ -115,6 +134,73 @@ void check_html(std::string_view page) {
                               : runcheck::explain::utf8_sequence(page.substr(i));
     FUZZ_CHECK(n > 0);
     i += n;
+  }
+}
+
+// Keeps the diagnosis's reports.
+class kept_reports final : public runcheck::explain::report_printer {
+ public:
+  void file_begun(const runcheck::explain::file_summary& /*summary*/) override {}
+  void test_case(const runcheck::explain::file_summary& /*summary*/,
+                 const runcheck::explain::test_case_report& report) override {
+    reports.push_back(report);
+  }
+  void file_ended(const runcheck::explain::file_summary& /*summary*/) override {}
+  std::vector<runcheck::explain::test_case_report> reports;
+};
+
+// Keeps each test case's keys as the reading gives them.
+class kept_keys final : public runcheck::generation_observer {
+ public:
+  void test_case_generated(const runcheck::test_case& tc, const runcheck::run_set& runs,
+                           const runcheck::generation_result& result) override {
+    keys.emplace_back(tc.keys.begin(), tc.keys.end());
+    watcher.test_case_generated(tc, runs, result);
+  }
+  std::vector<std::vector<std::int32_t>> keys;
+  runcheck::explain::test_case_file_watcher watcher;
+};
+
+// Every program named for a test case writes what the check read there.
+void check_names() {
+  using namespace runcheck::explain;
+  const auto line = std::make_unique<runcheck::key_line>();
+  kept_keys keys;
+  runcheck::stop why;
+  const std::optional<runcheck::expected_runs> expected =
+      runcheck::generate_expected_runs("replacement_input.txt", *line, &keys, why);
+  if (!expected) return;
+  const test_case_file_notes notes = keys.watcher.finish("replacement_input.txt", *expected);
+  kept_reports kept;
+  report_run_file("replacement_input.txt", "replacement_output.txt", *expected, notes,
+                  {.keep_runs = true}, *line, kept);
+  for (const test_case_report& report : kept.reports) {
+    if (!report.variant || report.read_runs_lost) continue;
+    const std::vector<std::int32_t>& tc = keys.keys[static_cast<std::size_t>(report.test_case)];
+    const std::int64_t count =
+        report.count ? report.count->found : expected->table[report.test_case].run_count;
+    const laid_runs& read = report.read_runs;
+    for (const std::string_view name : report.variant->alternatives) {
+      const auto& all = known_variants();
+      const auto v =
+          std::find_if(all.begin(), all.end(), [&](const variant& x) { return x.name == name; });
+      FUZZ_CHECK(v != all.end());
+      const played_runs played = variant_runs(*v, tc);
+      FUZZ_CHECK(!played.never_finishes);
+      FUZZ_CHECK(std::ssize(played.runs) == count);
+      FUZZ_CHECK(played.runs != runcheck::reference_runs(tc));
+      std::size_t begin = 0;
+      for (std::size_t r = 0; r < read.ends.size() && r < played.runs.size(); ++r) {
+        const std::vector<std::int32_t>& written = played.runs[r];
+        const std::size_t kept_keys =
+            std::min(written.size(), static_cast<std::size_t>(runcheck::max_run_keys));
+        FUZZ_CHECK(read.ends[r] - begin == kept_keys);
+        FUZZ_CHECK(std::equal(written.begin(),
+                              written.begin() + static_cast<std::ptrdiff_t>(kept_keys),
+                              read.keys.begin() + static_cast<std::ptrdiff_t>(begin)));
+        begin = read.ends[r];
+      }
+    }
   }
 }
 
@@ -151,6 +237,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                         "replacement_output.txt"};
   FUZZ_CHECK(runcheck::explain::run(html_args, page, err) == status);
   check_html(page.text());
+  if (checked) check_names();
   // The listing: from the line after "Output File should be..", up to the line of '<'.
   const std::size_t begin = text.find("be..\n") + 5;
   const std::string listing = text.substr(begin, text.find('<', begin) - begin);

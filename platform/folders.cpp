@@ -6,6 +6,7 @@
 #include <random>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -54,13 +55,15 @@ bool make_folder(const std::string& path) {
   return fs::create_directory(path_of(path), error);
 }
 
-bool remove_folder(const std::string& text) {
-  const fs::path path = path_of(text);
+namespace {
+
+// Removes `path` and everything in it; where that fails (Windows refuses to
+// remove a read-only file, POSIX a file in a folder without write
+// permission), makes everything writable and tries again.
+bool remove_everything(const fs::path& path) {
   std::error_code error;
   fs::remove_all(path, error);
   if (!error && !fs::exists(fs::symlink_status(path, error))) return true;
-  // A read-only file (Windows refuses to remove it) or a folder without
-  // write permission: made writable, then removed again.
   for (fs::recursive_directory_iterator
            it(path, fs::directory_options::skip_permission_denied, error),
        end;
@@ -72,6 +75,35 @@ bool remove_folder(const std::string& text) {
   error.clear();
   fs::remove_all(path, error);
   return !fs::exists(fs::symlink_status(path, error));
+}
+
+}  // namespace
+
+bool remove_folder(const std::string& text) { return remove_everything(path_of(text)); }
+
+bool empty_folder(const std::string& text) {
+  const fs::path path = path_of(text);
+  std::error_code error;
+  if (!fs::exists(fs::symlink_status(path, error))) return fs::create_directory(path, error);
+  // Listed first: a folder changed while it is read may list an entry twice
+  // or not at all.
+  std::vector<fs::path> entries;
+  for (fs::directory_iterator it(path, error), end; !error && it != end; it.increment(error))
+    entries.push_back(it->path());
+  bool emptied = !error;
+  for (const fs::path& entry : entries) emptied = remove_everything(entry) && emptied;
+  return emptied && fs::is_empty(path, error) && !error;
+}
+
+bool list_folder(const std::string& path, std::vector<folder_entry>& entries) {
+  entries.clear();
+  std::error_code error;
+  fs::directory_iterator it(path_of(path), error);
+  for (const fs::directory_iterator end; !error && it != end; it.increment(error)) {
+    std::error_code kind;
+    entries.push_back({.name = utf8(it->path().filename()), .folder = it->is_directory(kind)});
+  }
+  return !error;
 }
 
 std::string current_folder() {

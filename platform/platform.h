@@ -9,6 +9,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace runcheck::platform {
 
@@ -52,6 +53,11 @@ file_handle standard_input();
 file_handle standard_output();
 file_handle standard_error();
 
+// A path that opens standard input anew, from its start, where standard
+// input is a regular file the system lets the program open again by such a
+// path (Linux); empty elsewhere, and for a pipe or a console.
+std::string standard_input_path();
+
 // After this, a reader of standard output that goes away, or a limit on the
 // size of the file it writes to, makes writes fail instead of ending the
 // program.
@@ -74,6 +80,22 @@ std::string make_temporary_folder();
 
 // Makes the folder `path` (UTF-8); false when it cannot, or it exists.
 bool make_folder(const std::string& path);
+
+// An entry of a folder: its name (UTF-8) and whether it is a folder itself
+// (a link to a folder counts as one).
+struct folder_entry {
+  std::string name;
+  bool folder = false;
+};
+
+// The entries of the folder `path`, in no particular order; false when it
+// cannot be read.
+bool list_folder(const std::string& path, std::vector<folder_entry>& entries);
+
+// Makes `path` an empty folder: what it holds is removed, read-only files
+// included, and the folder is made where it is missing. False when
+// something is left. Cheaper than removing the folder and making it again.
+bool empty_folder(const std::string& path);
 
 // Removes `path` and everything in it, read-only files included. False when
 // something is left.

@@ -70,6 +70,22 @@ file_handle create_file(const char* path) {
 
 file_handle standard_input() { return handle(STDIN_FILENO); }
 
+std::string standard_input_path() {
+#if defined(__linux__)
+  // Linux opens /proc/self/fd/0 as the file itself, with an offset of its
+  // own; other systems duplicate the descriptor, offset and all.
+  struct stat st {};
+  if (::fstat(STDIN_FILENO, &st) != 0 || !S_ISREG(st.st_mode)) return {};
+  constexpr const char* path = "/proc/self/fd/0";
+  const opened_file again = open_regular_file(path);
+  if (again.file == file_handle::none) return {};
+  close_file(again.file);
+  return path;
+#else
+  return {};
+#endif
+}
+
 file_handle standard_output() { return handle(STDOUT_FILENO); }
 
 file_handle standard_error() { return handle(STDERR_FILENO); }

@@ -107,6 +107,9 @@ file_handle create_file(const char* path) {
 
 file_handle standard_input() { return handle(::GetStdHandle(STD_INPUT_HANDLE)); }
 
+// No path opens standard input anew on Windows.
+std::string standard_input_path() { return {}; }
+
 file_handle standard_output() { return handle(::GetStdHandle(STD_OUTPUT_HANDLE)); }
 
 file_handle standard_error() { return handle(::GetStdHandle(STD_ERROR_HANDLE)); }

@@ -62,7 +62,7 @@ diagnosed diagnose(std::string_view name, std::string_view test_case_text,
   write(d.test_case_file, test_case_text);
   write(d.run_file, run_text);
   const auto line = std::make_unique<key_line>();
-  test_case_file_watcher watcher(false);
+  test_case_file_watcher watcher;
   stop why;
   const std::optional<expected_runs> expected =
       generate_expected_runs(d.test_case_file.c_str(), *line, &watcher, why);

@@ -37,6 +37,7 @@ for document in documents:
             m = re.fullmatch(r"<!-- example ([a-z0-9-]+): (.+) -->", line) or ["", "", "malformed marker"]
             role, *options = m[2].split("; ")
             reuse = re.fullmatch(r"(test-case file|run file) as in ([a-z0-9-]+)", role)
+            program = re.fullmatch(r"program ([A-Za-z0-9_.-]+)", role)  # a program the example runs
             case, text = cases.setdefault(m[1], {}), None
             if reuse and reuse[2] != m[1]:
                 role, text = reuse[1], cases.get(reuse[2], {}).get(FILES[reuse[1]])
@@ -45,9 +46,10 @@ for document in documents:
                 text, i = "".join(s + "\n" for s in lines[i + 2:end]), end
             try:
                 # explain output: "exit status N" and "arguments ARGS" (runcheck-explain's)
-                settings = [re.fullmatch(r"(exit status|arguments) (.+)", o) for o in options]
-                settings = {o[1]: o[2] for o in settings if o} if role == "explain output" else {}
-                if not m[1] or role not in FILES or FILES[role] in case or text is None \
+                settings = [re.fullmatch(r"(exit status|arguments) (.+)|(CR LF line ends)", o) for o in options]
+                settings = {o[1] or o[3]: o[2] for o in settings if o} if role == "explain output" else {}
+                name = program[1] if program else FILES.get(role)
+                if not m[1] or not name or name in case or text is None \
                         or (options and "output" in role and len(settings) < len(options)) \
                         or not re.fullmatch(r"[0-9]?", settings.get("exit status", "")):
                     raise ValueError(f"bad marker, second {role}, or no block or earlier file to take")
@@ -55,9 +57,11 @@ for document in documents:
                     m = re.fullmatch(r'"([^"]+)" stands for ([0-9]+) times "([^"]+)"', option)
                     old, new = OPTIONS.get(option) or (m and m[1] in text and (m[1], m[3] * int(m[2]))) or ("", "")
                     text, errors = text.replace(old, new), errors + [f'{at}unknown option "{option}"'] * (not old)
-                case[FILES[role]] = text
+                case[name] = text
+                case.setdefault("programs", []).extend([name] if program else [])
                 case["status"] = settings.get("exit status", case.get("status", "0"))
                 case["arguments"] = settings.get("arguments", case.get("arguments", ""))
+                case["crlf"] = "CR LF line ends" in settings or case.get("crlf", False)
             except ValueError as e:
                 errors.append(at + str(e))
         i += 1
@@ -76,12 +80,17 @@ for document in documents:
                 script.append(f"{file} = {c[file]!r}")
             elif file in c:
                 sections += f"-- {file} --\n" + c[file]
+        for program in c.get("programs", []):  # run by the build machine's interpreter
+            sections += f"-- {program} --\n" + c[program]
+        script += ["posix-only"] * bool(c.get("programs"))
         for kind, command, check in (("output", "$ runcheck", "output"), ("excerpt", "$ runcheck", "excerpt"),
                                      ("explain", f"$ runcheck-explain {c['arguments']}".rstrip()
                                       + f"\nexpect status {c['status']}", "output")):
             if kind in c:  # the whole output ends with the prompt, no line break
                 script += [command, f"expect {check} {kind}"]
-                sections += f"-- {kind}{' (no final line break)' * (kind == 'output')} --\n" + c[kind]
+                ending = " (no final line break)" * (kind == "output") + " (CR LF line ends)" * (
+                    kind == "explain" and c["crlf"])
+                sections += f"-- {kind}{ending} --\n" + c[kind]
         document_name = os.path.basename(document).removesuffix(".md")
         open(os.path.join(out, f"{document_name}.{name}.case"), "w").write("\n".join(script) + "\n\n" + sections)
 

@@ -173,6 +173,21 @@ TEST(temporary_folders, distinct_empty_and_removed_whole) {
   EXPECT_TRUE(remove_folder(b));
   EXPECT_FALSE(fs::exists(b));
   EXPECT_TRUE(remove_folder(a));  // nothing there: nothing left
+
+  // Emptied, whatever it holds, and made where it is missing.
+  const fs::path run = fs::path(b).parent_path() / (fs::path(b).filename().string() + "-run");
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    EXPECT_TRUE(empty_folder(run.string()));
+    EXPECT_TRUE(fs::is_directory(run) && fs::is_empty(run));
+    fs::create_directories(run / "sub" / "deeper");
+    std::ofstream(run / "replacement_output.txt") << "1\n";
+    std::ofstream(run / "sub" / "kept.txt") << "1\n";
+    fs::permissions(run / "replacement_output.txt", fs::perms::owner_read);
+  }
+  EXPECT_TRUE(empty_folder(run.string()));
+  EXPECT_TRUE(fs::is_empty(run));
+  EXPECT_TRUE(remove_folder(run.string()));
 }
 
 }  // namespace

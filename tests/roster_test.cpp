@@ -8,6 +8,8 @@
 #include <fstream>
 #include <random>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace runcheck::explain {
@@ -30,11 +32,17 @@ class roster_test : public ::testing::Test {
   }
 
   std::vector<std::string> read_all(const std::string& path) {
+    std::vector<std::string> paths;
+    for (const class_member& m : members(path)) paths.push_back(m.run_file);
+    return paths;
+  }
+
+  std::vector<class_member> members(const std::string& path) {
     roster r(path);
     EXPECT_TRUE(r.readable());
-    std::vector<std::string> paths;
-    for (std::string p; r.next(p);) paths.push_back(p);
-    return paths;
+    std::vector<class_member> all;
+    for (class_member m; r.next(m);) all.push_back(m);
+    return all;
   }
 
   std::filesystem::path folder_;
@@ -58,6 +66,34 @@ TEST_F(roster_test, lines) {
             read_all(path));
 }
 
+// The student after a tab, else the run file's folder.
+TEST_F(roster_test, students) {
+  const std::vector<class_member> got =
+      members(write("alice/run.txt\n"
+                    "bob/run.txt\tBob Brown \n"
+                    "  carol.txt \t  Carol C.\t(late)\r\n"
+                    "dave/sub/run.txt\t\n"));
+  ASSERT_EQ(4U, got.size());
+  EXPECT_EQ("alice", got[0].student);
+  EXPECT_EQ("Bob Brown", got[1].student);
+  EXPECT_EQ("Carol C.\t(late)", got[2].student) << "the first tab ends the path";
+  EXPECT_TRUE(got[2].run_file.ends_with("/carol.txt"));
+  EXPECT_EQ("sub", got[3].student);
+}
+
+TEST(student_of, the_folder_else_the_name) {
+  const std::pair<std::string_view, std::string_view> rows[] = {
+      {"class/alice/replacement_output.txt", "alice"},
+      {"alice/replacement_output.txt", "alice"},
+      {R"(C:\class\bob\run.txt)", "bob"},
+      {"run.txt", "run.txt"},
+      {"./run.txt", "run.txt"},
+      {"/run.txt", "run.txt"},
+      {"a/b/", "a"},
+  };
+  for (const auto& [path, student] : rows) EXPECT_EQ(student, student_of(path)) << path;
+}
+
 TEST_F(roster_test, batches) {
   // Sizes around the batch of 1024 paths, with comments among them so that
   // a batch ends inside the file's blocks.
@@ -77,8 +113,9 @@ TEST_F(roster_test, batches) {
 TEST_F(roster_test, unreadable) {
   roster missing((folder_ / "none.txt").string());
   EXPECT_FALSE(missing.readable());
-  std::string path = "unchanged";
-  EXPECT_FALSE(missing.next(path));
+  class_member member{.run_file = "unchanged"};
+  EXPECT_FALSE(missing.next(member));
+  EXPECT_EQ("unchanged", member.run_file);
   roster folder(folder_.string());
   EXPECT_FALSE(folder.readable());
 }

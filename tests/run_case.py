@@ -37,7 +37,9 @@
 # break) --` drops the last one, as runcheck's output needs: it ends with its
 # prompt. A section that an `expect` line names is an expected output; every
 # other section is a file, written into an empty directory where the commands
-# run. Every byte stands for itself (tabs and trailing spaces count); but a
+# run. `-- NAME (CR LF line ends) --` ends each of its lines with CR LF, as
+# an output whose format asks for them does on every system (CSV). Every
+# byte stands for itself (tabs and trailing spaces count); but a
 # case file holds no CR byte, and a file with bytes that are hard to see or to
 # keep (CR, NUL, a byte order mark) or too large to write out is made by a
 # generator instead.
@@ -90,7 +92,7 @@
 # device, or with more than 64 KiB in its files, gives none.
 import os, re, shlex, shutil, subprocess, sys, threading, zlib
 
-HEADER = re.compile(r"-- (\S+)( \(no final line break\))? --")
+HEADER = re.compile(r"-- (\S+)( \(no final line break\)| \(CR LF line ends\))? --")
 SKIP = 77
 
 
@@ -138,7 +140,8 @@ def parse(text):
             sections[name][1] += line + "\n"
         else:
             script.append(line)
-    return script, {n: (t[:-1] if cut else t).encode() for n, (cut, t) in sections.items()}
+    return script, {n: (t[:-1] if how == " (no final line break)" else t.replace("\n", "\r\n") if how else t).encode()
+                    for n, (how, t) in sections.items()}
 
 
 def read_script(script, sections):
@@ -269,7 +272,9 @@ def check(command, status, out, err, sections, before, folder, crlf):
             if arg[0].encode() not in err:
                 failures.append(f"standard error lacks {arg[0]!r}: {err[:400]!r}")
             continue
-        want = sections.get(arg[0], b"").replace(b"\n", eol) if arg else b""
+        want = sections.get(arg[0], b"") if arg else b""
+        if b"\r" not in want:  # a CR LF section's line ends stand as they are
+            want = want.replace(b"\n", eol)
         if kind == "output" and out != want:
             import difflib
             diff = difflib.unified_diff(shown(want), shown(out), arg[0], "standard output")

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "explain/diagnosis/variants.h"
+#include "explain/stress/hand_back.h"
 #include "platform/platform.h"
 
 namespace runcheck::explain {
@@ -225,6 +226,39 @@ TEST_F(stress_test, each_mistake_found_and_shrunk) {
     EXPECT_TRUE(platform::remove_folder(session));
     fs::remove(stress_failure_file);
   }
+}
+
+// The command that runs a failing test again reads back, in a shell, as the
+// words it was made of.
+TEST(hand_back, command_line_quoted_where_a_shell_reads_otherwise) {
+  struct row {
+    std::vector<std::string> words;
+    std::string_view line;
+  };
+  const row rows[] = {
+      {{"./a.out"}, "./a.out"},
+      {{"python3", "sol.py", "--x=1,2"}, "python3 sol.py --x=1,2"},
+      {{"java", "-cp", "C:\\my dir", "Main"}, R"(java -cp "C:\\my dir" Main)"},
+      {{"sh", "-c", "echo \"$HOME\" `id`"}, R"(sh -c "echo \"\$HOME\" \`id\`")"},
+      {{"prog", ""}, R"(prog "")"},
+      {{"it's"}, R"("it's")"},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.line);
+    EXPECT_EQ(r.line, command_line(r.words));
+  }
+  stress_run run{.options = {.command = {"./a.out", "-v"},
+                             .seed = 12,
+                             .tests = 50,
+                             .time_limit = 0.5,
+                             .time_limit_given = true,
+                             .from_stdout = true}};
+  EXPECT_EQ(
+      "runcheck-explain --stress --seed 12 --tests 50 --time-limit 0.5 --stdout -- ./a.out -v",
+      command_line(reproducing_command(run)));
+  run.failure = stress_failure{.test = 7};
+  EXPECT_EQ("runcheck-explain --stress --seed 12 --tests 7 --time-limit 0.5 --stdout -- ./a.out -v",
+            command_line(reproducing_command(run)));
 }
 
 }  // namespace

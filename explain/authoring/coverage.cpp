@@ -4,89 +4,128 @@
 #include <memory>
 #include <utility>
 
-#include "explain/diagnosis/stops.h"
-#include "explain/diagnosis/variants.h"
+#include "check/run_file_checker.h"
+#include "explain/authoring/stream_check.h"
+#include "explain/authoring/test_case_catches.h"
+#include "explain/authoring/test_case_sets.h"
+#include "explain/diagnosis/diagnosis.h"
+#include "explain/diagnosis/line_locator.h"
 #include "generation/expected_runs.h"
-#include "generation/reference_generator.h"
 #include "input/reading.h"
+#include "platform/output.h"
+#include "runs/listing.h"
 
 namespace runcheck::explain {
 
 namespace {
-
-static_assert(rule_count == static_cast<std::size_t>(rule::longest_listing_line) + 1);
-
-constexpr std::uint32_t bit(rule r) { return std::uint32_t{1} << static_cast<unsigned>(r); }
-
-constexpr std::array<std::pair<std::string_view, std::string_view>, rule_count> rules = {{
-    {"freeze", "a key frozen, below the last key of its run"},
-    {"melt", "a melt: the buffer wholly frozen, and a second run begun"},
-    {"equal_key_written", "a key equal to the last key written, written to the same run"},
-    {"key_minus_one_written", "a key of -1 written to a run"},
-    {"key_32767_written", "a key of 32767 written to a run"},
-    {"key_below_range", "a key below -1 in the buffer"},
-    {"key_above_range", "a key above 32767 in the buffer"},
-    {"fewer_keys_than_buffer", "fewer keys than the buffer's 5 records"},
-    {"one_key", "a test case of one key"},
-    {"budget_spent", "the budget of 500 passes spent before the test case finished"},
-    {"empty_first_run", "an empty first run"},
-    {"longest_listing_line",
-     "a listing line of 2000 characters with its line break, the longest a key line allows"},
-}};
-
-int decimal_length(std::int32_t k) {
-  int length = k < 0 ? 2 : 1;
-  for (std::int64_t rest = k < 0 ? -std::int64_t{k} : k; rest >= 10; rest /= 10) ++length;
-  return length;
-}
-
-std::uint32_t rules_of(std::span<const std::int32_t> keys, const run_set& runs,
-                       const generation_result& result) {
-  std::uint32_t found = 0;
-  const auto flag = [&](rule r, bool exercised) {
-    if (exercised) found |= bit(r);
-  };
-  // Every pass writes, freezes, melts or finishes.
-  const int freezes = result.steps - result.write_count - result.melts - (result.finished ? 1 : 0);
-  flag(rule::freeze, freezes > 0);
-  flag(rule::melt, result.melts > 0);
-  flag(rule::fewer_keys_than_buffer, keys.size() < static_cast<std::size_t>(buffer_capacity));
-  flag(rule::one_key, keys.size() == 1);
-  flag(rule::budget_spent, !result.finished);
-  flag(rule::empty_first_run, run_length(runs, 1) == 0);
-  for (const std::int32_t k : keys.first(static_cast<std::size_t>(result.read_count))) {
-    flag(rule::key_below_range, k < lowest_written_key);
-    flag(rule::key_above_range, k > highest_written_key);
-  }
-  for (std::int64_t r = 1; r <= runs.run_count; ++r) {
-    const std::span<const stored_key> run = run_keys(runs, r);
-    // The run's listing line: its keys, a space between each two, and the line break.
-    auto length = static_cast<std::int64_t>(run.size());
-    for (std::size_t i = 0; i < run.size(); ++i) {
-      flag(rule::key_minus_one_written, run[i] == lowest_written_key);
-      flag(rule::key_32767_written, run[i] == highest_written_key);
-      flag(rule::equal_key_written, i > 0 && run[i] == run[i - 1]);
-      length += decimal_length(run[i]);
-    }
-    flag(rule::longest_listing_line, length >= static_cast<std::int64_t>(read_str_size));
-  }
-  return found;
-}
-
-bool differs(const variant& v, std::span<const std::int32_t> keys, const run_set& expected) {
-  const played_runs played = variant_runs(v, keys);
-  return played.never_finishes || !same_runs(played.runs, expected);
-}
 
 void add(test_case_list& list, std::int32_t test_case) {
   if (list.first.size() < max_listed_test_cases) list.first.push_back(test_case);
   ++list.count;
 }
 
-// Sees each test case as it is generated and adds what it covers.
+// Says a warning once: the first time, and counts the others.
+void warn(std::vector<file_warning>& warnings, file_warning::kind what, std::int32_t t,
+          std::int64_t line) {
+  for (file_warning& w : warnings) {
+    if (w.what == what) {
+      ++w.more;
+      return;
+    }
+  }
+  warnings.push_back({.what = what, .test_case = t, .line = line});
+}
+
+// The test-case file read once more, for a check that fell behind: each
+// test case's runs generated again when asked for.
+class file_runs_again final : public runs_again {
+ public:
+  explicit file_runs_again(std::optional<text_reader> file) : line_(std::make_unique<key_line>()) {
+    stop ignored;
+    if (file) source_ = test_case_source::start(std::move(*file), ignored);
+  }
+
+  run_set runs_of(std::int32_t t) override {
+    while (source_ && source_->read_so_far() <= t) {
+      stop ignored;
+      const std::optional<test_case> tc = source_->next(*line_, ignored);
+      if (!tc) {
+        source_.reset();
+        break;
+      }
+      if (source_->read_so_far() == t + 1) {
+        table_.clear();
+        std::optional<run_set> set = table_.open_test_case();
+        if (!set) break;
+        generate_runs(tc->keys, *set);
+        table_.close_test_case(*set);
+        held_ = t;
+      }
+    }
+    if (held_ == t) return table_[0];
+    // The file read the same the first time; changed since, or with no
+    // memory for it, its test case stands as one empty run.
+    return {.run_count = 1, .run_end = empty_run_.data(), .keys = nullptr};
+  }
+
+ private:
+  std::optional<test_case_source> source_;
+  std::unique_ptr<key_line> line_;
+  run_table table_;
+  std::int32_t held_ = -1;  // the test case whose runs table_ holds
+  std::array<stored_run_end, 2> empty_run_{};
+};
+
+// The test-case file's lines, looked up by offset behind its reading: in
+// the file, or in the text held in memory.
+class file_lines {
+ public:
+  file_lines(const std::string& path, std::optional<std::string_view> text) {
+    if (text) {
+      text_ = *text;
+    } else {
+      locator_.emplace(path);
+    }
+  }
+
+  // The line at `offset`, as line_locator gives it; offsets must not
+  // decrease from call to call.
+  located_line at(std::int64_t offset) {
+    if (locator_) return locator_->locate(offset);
+    const auto at = static_cast<std::size_t>(std::min<std::int64_t>(offset, std::ssize(text_)));
+    if (at == text_.size()) return {};
+    line_ += std::count(text_.begin() + static_cast<std::ptrdiff_t>(counted_),
+                        text_.begin() + static_cast<std::ptrdiff_t>(at), '\n');
+    counted_ = at;
+    std::string_view rest = text_.substr(at, text_.find('\n', at) - at);
+    const bool ends_file = at + rest.size() == text_.size();
+    if (!ends_file && rest.ends_with('\r')) rest.remove_suffix(1);
+    rest = rest.substr(0, read_str_size - 1);
+    return {.line = line_, .text = rest, .ends_file = ends_file};
+  }
+
+ private:
+  std::optional<line_locator> locator_;
+  std::string_view text_;
+  std::int64_t line_ = 1;
+  std::size_t counted_ = 0;  // line_ is the line of text_[counted_]
+};
+
+// Sees each test case as it is generated and adds what it covers; each
+// program's run file is checked from the first test case whose runs differ
+// from the right ones.
 class coverage_observer final : public generation_observer {
  public:
-  explicit coverage_observer(coverage_report& report) : report_(report) {}
+  coverage_observer(coverage_report& report, const key_line& line, file_lines& lines,
+                    const coverage_options& options, const runs_again_maker& again)
+      : report_(report),
+        key_line_(line),
+        lines_(lines),
+        options_(options),
+        right_(again),
+        again_(again),
+        programs_(known_variants().size()),
+        check_line_(std::make_unique<key_line>()) {}
 
   void test_case_generated(const test_case& tc, const run_set& runs,
                            const generation_result& result) override {
@@ -94,39 +133,159 @@ class coverage_observer final : public generation_observer {
     report_.num_keys += tc.num_keys;
     // The empty first run before this one puts the reading out of step here.
     if (empty_first_run_) add(report_.out_of_step, *std::exchange(empty_first_run_, {}));
-    const test_case_coverage covered = cover_test_case(tc.keys, runs, result, ~caught_);
+    const listing_shape shape = shape_of(runs);
+    const std::uint32_t exercised = rules_of(tc.keys, runs, result);
     for (std::size_t r = 0; r < rule_count; ++r) {
-      if ((covered.rules >> r & 1) != 0) add(report_.rules[r].test_cases, t);
+      if ((exercised >> r & 1) != 0) add(report_.rules[r].test_cases, t);
     }
-    for (std::size_t v = 0; v < report_.variants.size(); ++v) {
-      if ((covered.variants >> v & 1) != 0) report_.variants[v].caught_by = t;
+    if (shape.empty_first_run) {
+      empty_first_run_ = t;
+      add(report_.count_alone, t);
     }
-    caught_ |= covered.variants;
-    if ((covered.rules & bit(rule::empty_first_run)) != 0) empty_first_run_ = t;
+    key_line_warnings(tc, t);
+
+    const bool analysed = options_.every_test_case || t < max_analysed_test_cases;
+    std::optional<std::string> right_text;
+    const auto right_listing = [&]() -> const std::string& {
+      if (!right_text) right_text = listing_of(runs);
+      return *right_text;
+    };
+    variant_set catches = 0;
+    const auto variants = known_variants();
+    for (std::size_t i = 0; i < variants.size(); ++i) {
+      const bool open = !report_.variants[i].caught_by;
+      if (!open && !analysed) continue;
+      const outcome o = play_against(variants[i], tc.keys, runs, result);
+      if (analysed && catches_alone(o, runs, *check_line_)) catches |= bit_of(variants[i]);
+      if (open) advance(i, o, t, runs, shape, right_listing);
+    }
+    if (right_.at_boundary() && shape.reads_whole()) {
+      right_.add_passing();
+    } else {
+      right_.add(runs, right_listing());
+    }
+    if (analysed) {
+      ++report_.analysed;
+      report_.catches.push_back(catches);
+      report_.keys_of.push_back(tc.num_keys);
+    }
+  }
+
+  // After the last test case: the checks still open are done.
+  void finish() {
+    right_.end();
+    if (const std::optional<std::int32_t> failed = right_.first_failure()) {
+      right_listing_failure& f = report_.right_fails.emplace();
+      f.test_case = *failed;
+      f.out_of_step_after = right_.left_step();
+      if (f.out_of_step_after) {
+        // Why that test case's listing put the check out of step: its
+        // runs, read once more.
+        const listing_shape shape = shape_of(again_()->runs_of(*f.out_of_step_after));
+        f.empty_first_run = shape.empty_first_run;
+        f.run = shape.long_run;
+        f.characters = shape.long_characters;
+      }
+    }
+    for (std::size_t i = 0; i < programs_.size(); ++i) {
+      if (!programs_[i]) continue;
+      programs_[i]->end();
+      report_.variants[i].caught_by = programs_[i]->first_failure();
+    }
+    if (report_.num_test_cases == 0)
+      warn(report_.warnings, file_warning::kind::no_test_cases, 0, 0);
   }
 
  private:
+  // Hands program i's outcome on test case t to its check. Until its runs
+  // first differ, its run file is the right program's, and so is its check.
+  template <class listing>
+  void advance(std::size_t i, const outcome& o, std::int32_t t, const run_set& runs,
+               const listing_shape& shape, listing& right_listing) {
+    variant_coverage& v = report_.variants[i];
+    std::optional<stream_check>& program = programs_[i];
+    if (o.how == comparison::never_finishes) {
+      if (program) program->end();
+      v.caught_by = program ? program->first_failure() : std::nullopt;
+      if (!v.caught_by) {
+        v.caught_by = t;
+        v.never_finishes = true;
+      }
+      program.reset();
+      return;
+    }
+    if (o.how == comparison::same && !program) return;
+    if (!program) program = right_;  // the check as it stands before this test case
+    if (o.how == comparison::differs) {
+      program->add(runs, listing_of(o.runs));
+    } else if (program->at_boundary() && shape.reads_whole()) {
+      program->add_passing();
+    } else {
+      program->add(runs, right_listing());
+    }
+    if (program->first_failure()) {
+      v.caught_by = program->first_failure();
+      program.reset();
+    }
+  }
+
+  // What the key line just read holds that runcheck reads otherwise than
+  // its author may mean.
+  void key_line_warnings(const test_case& tc, std::int32_t t) {
+    const std::size_t numbers = key_line_.count - (key_line_.last_token_blank ? 1 : 0);
+    const bool more = numbers > static_cast<std::size_t>(tc.num_keys);
+    const located_line at = lines_.at(tc.key_line_offset);
+    const std::int64_t line = at.line;
+    using kind = file_warning::kind;
+    if (at.text.find('\t') != std::string_view::npos) {
+      warn(report_.warnings, kind::key_line_tabs, t, line);
+    } else if (has_text(at.text)) {
+      warn(report_.warnings, kind::key_line_text, t, line);
+    }
+    if (more) warn(report_.warnings, kind::key_line_more_keys, t, line);
+    // A read of 1999 characters leaves the rest of a longer line, which the
+    // next count read takes; the line break alone it skips.
+    if (key_line_.cut) {
+      const located_line rest =
+          lines_.at(tc.key_line_offset + static_cast<std::int64_t>(key_line_.chars_read));
+      if (rest.text.find_first_not_of(" \t\r\v\f") != std::string_view::npos)
+        warn(report_.warnings, kind::key_line_in_pieces, t, line);
+    }
+  }
+
+  static bool has_text(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+      const std::size_t end = std::min(text.find(' ', i), text.size());
+      const std::string_view token = text.substr(i, end - i);
+      if (!token.empty() && token != "\n" && !converts_whole(token)) return true;
+      i = end + 1;
+    }
+    return false;
+  }
+
   coverage_report& report_;
-  variant_set caught_ = 0;
+  const key_line& key_line_;
+  file_lines& lines_;
+  const coverage_options& options_;
+  stream_check right_;
+  const runs_again_maker& again_;
+  std::vector<std::optional<stream_check>> programs_;  // none: its file is the right one so far
   std::optional<std::int32_t> empty_first_run_;
+  std::unique_ptr<key_line> check_line_;
+};
+
+// Keeps the stop that the diagnosis words for a run file, so that both say
+// the same about a test-case file that stops runcheck.
+class stop_keeper final : public report_printer {
+ public:
+  void file_begun(const file_summary& summary) override { stopped = summary.stopped; }
+  void test_case(const file_summary& /*summary*/, const test_case_report& /*report*/) override {}
+  void file_ended(const file_summary& /*summary*/) override {}
+
+  std::optional<stop_report> stopped;
 };
 
 }  // namespace
-
-std::string_view rule_name(rule r) { return rules[static_cast<std::size_t>(r)].first; }
-
-std::string_view rule_description(rule r) { return rules[static_cast<std::size_t>(r)].second; }
-
-test_case_coverage cover_test_case(std::span<const std::int32_t> keys, const run_set& runs,
-                                   const generation_result& result, variant_set tried) {
-  test_case_coverage covered{.rules = rules_of(keys, runs, result)};
-  const std::span<const variant> variants = known_variants();
-  for (const variant& v : variants) {
-    if ((tried & bit_of(v)) == 0 || writes_right_runs(v, keys, result, runs)) continue;
-    if (differs(v, keys, runs)) covered.variants |= bit_of(v);
-  }
-  return covered;
-}
 
 std::int32_t coverage_report::caught() const {
   return static_cast<std::int32_t>(std::count_if(
@@ -139,12 +298,13 @@ std::int32_t coverage_report::exercised() const {
 }
 
 int coverage_report::status() const {
-  if (stopped) return 2;
+  if (stopped || right_fails) return 2;
   return caught() == static_cast<std::int32_t>(variants.size()) ? 0 : 1;
 }
 
 coverage_report check_coverage(const std::string& test_case_file,
-                               std::optional<text_reader> input) {
+                               std::optional<std::string_view> text,
+                               const coverage_options& options) {
   coverage_report report{.test_case_file = test_case_file};
   for (std::size_t r = 0; r < rule_count; ++r)
     report.rules.push_back({.what = static_cast<rule>(r)});
@@ -152,14 +312,54 @@ coverage_report check_coverage(const std::string& test_case_file,
     report.variants.push_back({.name = v.name, .description = v.description});
 
   stop why{.why = stop::reason::test_case_file_not_opened};
-  if (!input) input = open_text_file(test_case_file.c_str(), &why.failure);
+  std::optional<text_reader> input;
+  // The file's lines, looked up again behind the reading.
+  file_lines lines(test_case_file, text);
+  if (text) {
+    input = read_text(*text);
+  } else {
+    input = open_text_file(test_case_file.c_str(), &why.failure);
+  }
+  const runs_again_maker again = [&]() -> std::unique_ptr<runs_again> {
+    return std::make_unique<file_runs_again>(text ? read_text(*text)
+                                                  : open_text_file(test_case_file.c_str()));
+  };
   const auto line = std::make_unique<key_line>();
-  coverage_observer observer(report);
-  if (!input ||
-      !generate_expected_runs(std::move(*input), *line, &observer, why, runs_kept::none)) {
-    report.stopped = describe_stop(why, test_case_file);
+  coverage_observer observer(report, *line, lines, options, again);
+  std::optional<expected_runs> expected;
+  if (input) {
+    expected = generate_expected_runs(std::move(*input), *line, &observer, why, runs_kept::none);
+  }
+  if (!expected) {
+    stop_keeper keeper;
+    report_stopped(test_case_file, std::string(), why, keeper);
+    report.stopped = keeper.stopped;
+    return report;
+  }
+  observer.finish();
+  if (expected->text_after >= 0) {
+    const std::int64_t at = lines.at(expected->text_after).line;
+    warn(report.warnings, file_warning::kind::text_after, report.num_test_cases - 1, at);
+  }
+  if (report.every_test_case_analysed()) {
+    report.redundant = redundant_test_cases(report.catches);
+    report.smallest_subset = smallest_cover(report.catches, report.keys_of);
   }
   return report;
+}
+
+std::string test_case_file_text(std::span<const std::vector<std::int32_t>> keys) {
+  output out;
+  out.put_int(std::ssize(keys)).put('\n');
+  for (const auto& list : keys) {
+    out.put_int(std::ssize(list)).put('\n');
+    for (std::size_t i = 0; i < list.size(); ++i) {
+      if (i > 0) out.put(' ');
+      out.put_int(list[i]);
+    }
+    out.put('\n');
+  }
+  return out.text();
 }
 
 }  // namespace runcheck::explain

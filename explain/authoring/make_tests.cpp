@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "explain/authoring/coverage.h"
+#include "explain/authoring/test_case_sets.h"
 #include "generation/run_generator.h"
 #include "runs/limits.h"
 #include "runs/run_table.h"
@@ -42,20 +43,23 @@ using key_list = std::vector<std::int32_t>;
 struct chosen_case {
   key_list keys;
   test_case_coverage covered;
+  bool fixed = false;  // the longest line: its keys are kept as they are
 };
 
 constexpr std::uint32_t every_rule = (std::uint32_t{1} << rule_count) - 1;
 constexpr std::uint32_t empty_first_run = std::uint32_t{1}
                                           << static_cast<unsigned>(rule::empty_first_run);
 
-// What the test case of `keys` covers, generated as runcheck generates it.
-test_case_coverage coverage_of(const key_list& keys, run_table& table) {
+// What the test case of `keys` covers, generated as runcheck generates it;
+// only the programs in `tried` are played.
+test_case_coverage coverage_of(const key_list& keys, run_table& table,
+                               variant_set tried = all_variants()) {
   table.clear();
   std::optional<run_set> set = table.open_test_case();
   if (!set) throw std::bad_alloc();
   const generation_result result = generate_runs(keys, *set);
   table.close_test_case(*set);
-  return cover_test_case(keys, *set, result);
+  return cover_test_case(keys, *set, result, tried);
 }
 
 // True when `cases` together cover every rule and variant, with at most one
@@ -127,8 +131,9 @@ void choose(std::vector<chosen_case>& cases, seeded_numbers& random, run_table& 
     std::optional<chosen_case> best;
     int best_gain = 0;
     for (int i = 0; i < batch_size; ++i) {
+      // Only the programs not caught yet count, so only they are played.
       chosen_case c{.keys = small_case(random)};
-      c.covered = coverage_of(c.keys, table);
+      c.covered = coverage_of(c.keys, table, all_variants() & ~covered.variants);
       if (has_empty_first_run && (c.covered.rules & empty_first_run) != 0) continue;
       const int gain = std::popcount(c.covered.rules & ~covered.rules) +
                        std::popcount(c.covered.variants & ~covered.variants);
@@ -139,6 +144,7 @@ void choose(std::vector<chosen_case>& cases, seeded_numbers& random, run_table& 
       }
     }
     if (!best) continue;
+    best->covered = coverage_of(best->keys, table);
     covered.rules |= best->covered.rules;
     covered.variants |= best->covered.variants;
     has_empty_first_run = has_empty_first_run || (best->covered.rules & empty_first_run) != 0;
@@ -146,7 +152,8 @@ void choose(std::vector<chosen_case>& cases, seeded_numbers& random, run_table& 
   }
 }
 
-// Drops whole test cases, then single keys, while the file stays complete.
+// Drops whole test cases, then single keys but those of a fixed test case,
+// while the file stays complete.
 void shrink(std::vector<chosen_case>& cases, run_table& table) {
   for (std::size_t i = cases.size(); i-- > 0;) {
     std::vector<chosen_case> fewer = cases;
@@ -154,7 +161,7 @@ void shrink(std::vector<chosen_case>& cases, run_table& table) {
     if (complete(fewer)) cases = std::move(fewer);
   }
   for (chosen_case& c : cases) {
-    for (std::size_t k = c.keys.size(); k-- > 0 && c.keys.size() > 1;) {
+    for (std::size_t k = c.keys.size(); !c.fixed && k-- > 0 && c.keys.size() > 1;) {
       const chosen_case kept = c;
       c.keys.erase(c.keys.begin() + static_cast<std::ptrdiff_t>(k));
       c.covered = coverage_of(c.keys, table);
@@ -168,11 +175,11 @@ void shrink(std::vector<chosen_case>& cases, run_table& table) {
 std::string make_test_case_file(std::uint64_t seed) {
   seeded_numbers random(seed);
   run_table table;
-  chosen_case longest{.keys = longest_line()};
+  chosen_case longest{.keys = longest_line(), .fixed = true};
   longest.covered = coverage_of(longest.keys, table);
   // A few searches, each going on with the numbers where the last stopped;
   // the file with the fewest keys (then test cases) wins.
-  constexpr int searches = 4;
+  constexpr int searches = 2;
   std::vector<chosen_case> cases;
   std::size_t fewest = 0;
   for (int s = 0; s < searches; ++s) {
@@ -193,18 +200,67 @@ std::string make_test_case_file(std::uint64_t seed) {
     return a_last != b_last ? b_last : a.keys.size() < b.keys.size();
   });
 
-  std::string file = std::to_string(cases.size());
-  file += '\n';
-  for (const chosen_case& c : cases) {
-    file += std::to_string(c.keys.size());
-    file += '\n';
-    for (std::size_t i = 0; i < c.keys.size(); ++i) {
-      if (i > 0) file += ' ';
-      file += std::to_string(c.keys[i]);
-    }
-    file += '\n';
+  std::vector<key_list> keys;
+  keys.reserve(cases.size());
+  for (chosen_case& c : cases) keys.push_back(std::move(c.keys));
+  return test_case_file_text(keys);
+}
+
+std::vector<std::vector<std::int32_t>> test_cases_catching(variant_set wanted, std::uint64_t seed) {
+  seeded_numbers random(seed);
+  run_table table;
+  constexpr int pool_size = 2000;
+  std::vector<chosen_case> pool;
+  for (int i = 0; i < pool_size; ++i) {
+    chosen_case c{.keys = small_case(random)};
+    c.covered = coverage_of(c.keys, table, wanted);
+    pool.push_back(std::move(c));
   }
-  return file;
+  // As few test cases as the pool allows, first without one whose first run
+  // is empty (it could only come last), then with one where it must.
+  std::vector<std::int32_t> chosen;
+  for (const bool empty_allowed : {false, true}) {
+    std::vector<variant_set> catches;
+    std::vector<std::int32_t> keys_of;
+    variant_set reached = 0;
+    for (const chosen_case& c : pool) {
+      const bool empty = (c.covered.rules & empty_first_run) != 0;
+      catches.push_back(empty && !empty_allowed ? 0 : c.covered.variants);
+      keys_of.push_back(static_cast<std::int32_t>(c.keys.size()));
+      reached |= catches.back();
+    }
+    chosen = smallest_cover(catches, keys_of);
+    const auto empties = std::count_if(chosen.begin(), chosen.end(), [&](std::int32_t t) {
+      return (pool[static_cast<std::size_t>(t)].covered.rules & empty_first_run) != 0;
+    });
+    if (reached == wanted && empties <= 1) break;
+  }
+  std::vector<chosen_case> cases;
+  cases.reserve(chosen.size());
+  for (const std::int32_t t : chosen) cases.push_back(pool[static_cast<std::size_t>(t)]);
+  // Each cut down key by key while the others' catches and its own still
+  // hold every program wanted.
+  const auto all_caught = [&] {
+    variant_set caught = 0;
+    for (const chosen_case& c : cases) caught |= c.covered.variants;
+    return (caught & wanted) == wanted;
+  };
+  for (chosen_case& c : cases) {
+    for (std::size_t k = c.keys.size(); k-- > 0 && c.keys.size() > 1;) {
+      const chosen_case kept = c;
+      c.keys.erase(c.keys.begin() + static_cast<std::ptrdiff_t>(k));
+      c.covered = coverage_of(c.keys, table, wanted);
+      const bool empty = (c.covered.rules & empty_first_run) != 0;
+      if (!all_caught() || (empty && (kept.covered.rules & empty_first_run) == 0)) c = kept;
+    }
+  }
+  std::stable_sort(cases.begin(), cases.end(), [](const chosen_case& a, const chosen_case& b) {
+    return (a.covered.rules & empty_first_run) == 0 && (b.covered.rules & empty_first_run) != 0;
+  });
+  std::vector<std::vector<std::int32_t>> keys;
+  keys.reserve(cases.size());
+  for (chosen_case& c : cases) keys.push_back(std::move(c.keys));
+  return keys;
 }
 
 }  // namespace runcheck::explain

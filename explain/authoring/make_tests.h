@@ -13,11 +13,21 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "explain/diagnosis/variants.h"
 
 namespace runcheck::explain {
 
 // The test-case file for `seed`, in the format runcheck reads: the same on
 // every run and platform for the same seed.
 std::string make_test_case_file(std::uint64_t seed);
+
+// Test cases that catch every program of `wanted` on their own (coverage.h),
+// to add to a file that does not: as few as a pool of small test cases
+// drawn from `seed` allows, each then cut down key by key; one whose first
+// run is empty only where none other will do, and last. Fewer where the
+// pool catches less than `wanted`.
+std::vector<std::vector<std::int32_t>> test_cases_catching(variant_set wanted, std::uint64_t seed);
 
 }  // namespace runcheck::explain

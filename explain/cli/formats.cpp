@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "explain/grading/class_printers.h"
 #include "explain/printers/html_printer.h"
 #include "explain/printers/json_printer.h"
 #include "explain/printers/text_printer.h"
@@ -36,30 +37,39 @@ bool write_file(const std::string& path, std::string_view text) {
 }
 
 // An output validator's messages: one for the judges, one for the team,
-// as files in the feedback folder.
-bool deliver_kattis(const judge_printer& printer, const std::string& feedback, output& /*out*/,
+// as the only files in the feedback folder.
+bool deliver_kattis(const judge_printer& printer, const judge_call& call, output& /*out*/,
                     output& err) {
-  if (write_file(feedback + "judgemessage.txt", printer.judge().text()) &&
-      write_file(feedback + "teammessage.txt", printer.team().text()))
+  if (write_file(call.feedback + "judgemessage.txt", printer.judge().text()) &&
+      write_file(call.feedback + "teammessage.txt", printer.team().text()))
     return true;
-  err.put("runcheck-explain: cannot write the messages into ").put(feedback).put("\n");
+  err.put("runcheck-explain: cannot write the messages into ").put(call.feedback).put("\n");
   return false;
 }
 
-// A contest checker's one line, on standard error.
-bool deliver_testlib(const judge_printer& printer, const std::string& /*feedback*/, output& /*out*/,
+// A contest checker's one line, on standard error, and in the report file
+// where one is named.
+bool deliver_testlib(const judge_printer& printer, const judge_call& call, output& /*out*/,
                      output& err) {
-  err.put(printer.line()).put("\n");
-  return true;
+  const std::string line = printer.line();
+  err.put(line).put("\n");
+  if (call.report_file.empty() ||
+      write_file(call.report_file,
+                 testlib_report(judge_outcome_of(printer.summary()), line, call.appes)))
+    return true;
+  err.put("runcheck-explain: cannot write the report file ").put(call.report_file).put("\n");
+  return false;
 }
 
-// A comparator's outcome on standard output, then the message for the
-// contestant on standard error.
-bool deliver_cms(const judge_printer& printer, const std::string& /*feedback*/, output& out,
+// A comparator's outcome on standard output, and on standard error the
+// message CMS shows, in its stock words; the student's line after it, which
+// CMS leaves unread, for a person who runs the comparator by hand.
+bool deliver_cms(const judge_printer& printer, const judge_call& /*call*/, output& out,
                  output& err) {
-  out.put(fraction_text(independent_fraction(printer.summary()))).put("\n");
-  err.put(printer.summary().status() == 0 ? std::string("translate:success") : printer.line())
-      .put("\n");
+  const std::string outcome = fraction_text(independent_fraction(printer.summary()));
+  out.put(outcome).put("\n");
+  err.put(cms_message(outcome)).put("\n");
+  if (printer.summary().status() != 0) err.put(printer.line()).put("\n");
   return true;
 }
 
@@ -80,18 +90,24 @@ constexpr format_row rows[] = {
      .name = "csv",
      .help = "csv",
      .exits = {0, 1, 2},
+     .notes_on_stderr = true,
      .printer = make<csv_printer>},
-    // A failing student is not a failing grader: 0 whenever the results are written.
+    // A failing student is not a failing grader: 0 whenever the results are
+    // written. A test-case file that cannot be used writes none, and exits
+    // 2: Gradescope then shows the instructor a failed autograder.
     {.id = format::gradescope,
      .name = "gradescope",
      .help = "gradescope",
      .exits = {0, 0, 0},
+     .unusable_tests_fail = true,
+     .notes_on_stderr = true,
      .takes = form::one_run_file,
      .printer = make_results<results_printer::system::gradescope>},
     {.id = format::junit,
      .name = "junit",
      .help = "junit",
      .exits = {0, 1, 2},
+     .notes_on_stderr = true,
      .printer = make<junit_printer>},
     // 42 accepted, 43 wrong answer; any other status is the judge's error.
     {.id = format::kattis,
@@ -112,20 +128,24 @@ constexpr format_row rows[] = {
      .exits = {0, 1, 3},
      .failure = 3,
      .takes = form::judge,
-     .arguments = {.names = "INPUT RUN_FILE ANSWER", .run_file = 1},
+     .arguments = {.names = "INPUT RUN_FILE ANSWER [REPORT_FILE [-appes]]",
+                   .run_file = 1,
+                   .report = 3},
      .deliver = deliver_testlib},
     // Any status but 0 is the checker's failure, so a wrong answer exits 0.
+    // A task type may add an argument of its own (batch, outputonly).
     {.id = format::cms,
      .name = "cms",
      .help = "cms",
      .exits = {0, 0, 1},
      .takes = form::judge,
-     .arguments = {.names = "INPUT ANSWER RUN_FILE", .run_file = 2},
+     .arguments = {.names = "INPUT ANSWER RUN_FILE", .run_file = 2, .more_allowed = true},
      .deliver = deliver_cms},
     {.id = format::prairielearn,
      .name = "prairielearn",
      .help = "prairielearn",
      .exits = {0, 0, 0},
+     .notes_on_stderr = true,
      .takes = form::one_run_file,
      .printer = make_results<results_printer::system::prairielearn>},
     {.id = format::html,
@@ -134,6 +154,12 @@ constexpr format_row rows[] = {
      .exits = {0, 1, 2},
      .audience = true,
      .printer = make_html},
+    {.id = format::summary,
+     .name = "summary",
+     .help = "summary (a class in a few lines)",
+     .exits = {0, 1, 2},
+     .notes_on_stderr = true,
+     .printer = make<summary_printer>},
 };
 
 }  // namespace

@@ -12,12 +12,25 @@
 #include <string_view>
 
 #include "explain/grading/grading_printers.h"
+#include "explain/grading/judges.h"
 #include "explain/report/report.h"
 #include "platform/output.h"
 
 namespace runcheck::explain {
 
-enum class format { text, json, csv, gradescope, junit, kattis, testlib, cms, prairielearn, html };
+enum class format {
+  text,
+  json,
+  csv,
+  gradescope,
+  junit,
+  kattis,
+  testlib,
+  cms,
+  prairielearn,
+  html,
+  summary
+};
 
 // What a format grades in one call.
 enum class form {
@@ -33,14 +46,23 @@ struct judge_arguments {
   std::string_view names;     // as a message names them
   int run_file = -1;          // the run file's place; -1: on standard input
   int feedback = -1;          // the place of the folder the messages go to; -1: none
+  int report = -1;            // the place of a report file, which may be left out; -1: none
   bool more_allowed = false;  // more arguments may follow, which are not ours
 };
 
+// Where a judge's call wants its messages: the feedback folder, with its
+// separator (or empty), and testlib's report file (or empty), as XML with
+// -appes.
+struct judge_call {
+  std::string feedback;
+  std::string report_file;
+  bool appes = false;
+};
+
 // Writes a judge's messages where its system reads them, once its one run
-// file is graded (`feedback`: the folder, with its separator, or empty).
-// False when they cannot be written, which is said on `err`.
-using judge_delivery = bool (*)(const judge_printer& printer, const std::string& feedback,
-                                output& out, output& err);
+// file is graded. False when they cannot be written, which is said on `err`.
+using judge_delivery = bool (*)(const judge_printer& printer, const judge_call& call, output& out,
+                                output& err);
 
 // The printer of a format that is not a judge's, for a call whose test-case
 // file is `test_case_file`.
@@ -56,6 +78,15 @@ struct format_row {
   std::array<int, 3> exits{};
   int failure = 2;        // the arguments are wrong, or the report was not written
   bool audience = false;  // --audience decides what the report shows
+  // A test-case file that cannot be used writes no report: the reason goes
+  // to standard error and the status is `failure`, so that the grader shows
+  // its own failure rather than a grade.
+  bool unusable_tests_fail = false;
+  // What the test-case file holds that will surprise its author (keys
+  // outside -1..32767, a spent pass budget) is said once on standard error,
+  // for the instructor, where the report has no place for it that only the
+  // instructor reads.
+  bool notes_on_stderr = false;
   form takes = form::run_files;
   judge_arguments arguments;          // a judge's
   printer_factory printer = nullptr;  // all but the judges

@@ -17,12 +17,16 @@ const std::string_view usage =
     "usage: runcheck-explain [--format NAME] [--audience WHO] [--strict]\n"
     "                        [TEST_CASE_FILE [RUN_FILE...]]\n"
     "       runcheck-explain --roster ROSTER [--format NAME] [TEST_CASE_FILE]\n"
+    "       runcheck-explain --submissions FOLDER [--format NAME] [TEST_CASE_FILE]\n"
     "       runcheck-explain --format kattis INPUT ANSWER FEEDBACK_DIR < RUN_FILE\n"
     "       runcheck-explain --format testlib INPUT RUN_FILE ANSWER\n"
-    "       runcheck-explain --format cms INPUT ANSWER RUN_FILE\n"
+    "                        [REPORT_FILE [-appes]] [--testset NAME] [--group NAME]\n"
+    "       runcheck-explain --format cms INPUT ANSWER RUN_FILE [MORE...]\n"
     "       runcheck-explain --trace N [TEST_CASE_FILE]\n"
-    "       runcheck-explain --coverage [--json] [TEST_CASE_FILE]\n"
-    "       runcheck-explain --make-tests [--seed N]\n";
+    "       runcheck-explain --coverage [--json | --minimize] [TEST_CASE_FILE]\n"
+    "       runcheck-explain --make-tests [--seed N] [--extend TEST_CASE_FILE]\n"
+    "       runcheck-explain --stress [--seed N] [--tests N] [--time-limit SECONDS]\n"
+    "                        [--stdout] [--json] -- COMMAND [ARGS...]\n";
 
 namespace {
 
@@ -42,6 +46,12 @@ constexpr std::string_view help_before_formats =
     "For the author of a test-case file, --coverage says which rules of\n"
     "replacement selection TEST_CASE_FILE exercises and which faulty programs it\n"
     "catches, and --make-tests writes a small test-case file that catches them all.\n"
+    "\n"
+    "For the author of a program, --stress runs COMMAND on many test-case files,\n"
+    "each in a temporary folder as replacement_input.txt (and on standard input),\n"
+    "checks the replacement_output.txt it writes there, and hands back the\n"
+    "smallest file it gets wrong, saved as stress-failure.txt, with the runs\n"
+    "expected beside its own and what is wrong with them.\n"
     "\n";
 
 constexpr std::string_view help_after_formats =
@@ -51,8 +61,13 @@ constexpr std::string_view help_after_formats =
     "                instructor (the default) or student: for a student, text,\n"
     "                json and html leave out the expected listing\n"
     "  --roster ROSTER\n"
-    "                grade every submission that ROSTER names, one run file a line;\n"
+    "                grade every submission that ROSTER names, one run file a line\n"
+    "                (a tab and the student's name after it, or the folder's name);\n"
     "                each is reported, a missing or unreadable one too\n"
+    "  --submissions FOLDER\n"
+    "                grade every student of a course tool's bulk download: a folder\n"
+    "                per student (Moodle), or files named after the student\n"
+    "                (Canvas), the run file replacement_output.txt in any case\n"
     "  --strict      a warning fails its test case: numbers after a run's last key,\n"
     "                text after the last test case, keys outside -1..32767, a test\n"
     "                case stopped by the 500 passes\n"
@@ -60,18 +75,34 @@ constexpr std::string_view help_after_formats =
     "                the buffer before it, the key written or frozen, the key read\n"
     "                and the run; no run file is read\n"
     "  --coverage    report what TEST_CASE_FILE puts to the test; no run file\n"
+    "  --minimize    with --coverage: write the fewest of TEST_CASE_FILE's test\n"
+    "                cases that catch as much, as a test-case file\n"
     "  --make-tests  write a test-case file that catches every faulty program\n"
-    "  --seed N      the seed of --make-tests' keys (default 1)\n"
+    "  --extend TEST_CASE_FILE\n"
+    "                with --make-tests: write TEST_CASE_FILE with test cases added\n"
+    "                after its own that catch what it lets through\n"
+    "  --stress      run COMMAND (given after --, no shell) on test-case files until\n"
+    "                it fails one, then shrink that file while it fails the same way\n"
+    "  --tests N     --stress: the test-case files to run it on (default 200)\n"
+    "  --time-limit SECONDS\n"
+    "                --stress: the time each run may take (default 5); the program\n"
+    "                and every process it started are ended then\n"
+    "  --stdout      --stress: its runs are what it prints, not the run file it\n"
+    "                writes\n"
+    "  --seed N      the seed of --make-tests' keys (default 1), or of --stress'\n"
+    "                files (default: one drawn at random, and said)\n"
     "  --help        print this help and exit\n"
     "  --version     print the version and exit\n"
     "\n"
     "Exit status: 0 every test case passed, 1 a test case failed, 2 the check\n"
     "could not run, the output could not be written or the arguments are wrong.\n"
-    "With gradescope and prairielearn: 0 whenever the results are written. With\n"
+    "With gradescope and prairielearn: 0 whenever the results are written (with\n"
+    "gradescope, 2 and none written when the test-case file cannot be used). With\n"
     "kattis: 42 accepted, 43 wrong answer, 2 otherwise. With testlib: 0 accepted,\n"
     "1 wrong answer, 3 otherwise. With cms: 0 whenever the outcome is written.\n"
-    "With --coverage: 0 every faulty program is caught, 1 one passes the file, 2\n"
-    "the file cannot be used.\n";
+    "With --coverage, and --make-tests --extend: 0 every faulty program is caught,\n"
+    "1 one passes the file, 2 the file cannot be used. With --stress: 0 no test\n"
+    "failed, 1 one did, 2 the program could not be run.\n";
 
 // `text` as lines of at most `width` characters, each after `indent`, cut
 // at spaces; the first line's indent is left to the caller.
@@ -107,7 +138,17 @@ enum class option_id {
   audience,
   roster,
   seed,
-  trace
+  trace,
+  stress,
+  tests,
+  time_limit,
+  from_stdout,
+  minimize,
+  extend,
+  testset,
+  group,
+  appes,
+  submissions
 };
 
 struct option_row {
@@ -115,6 +156,7 @@ struct option_row {
   std::string_view name;
   std::string_view alias;
   bool takes_value = false;
+  bool may_be_empty = false;  // its value may be the empty string
   // What its value may be, for a person; for --format the table of formats
   // says it.
   std::string_view takes;
@@ -144,6 +186,34 @@ constexpr option_row option_rows[] = {
      .name = "--trace",
      .takes_value = true,
      .takes = "a test case number from 1"},
+    {.id = option_id::stress, .name = "--stress"},
+    {.id = option_id::tests,
+     .name = "--tests",
+     .takes_value = true,
+     .takes = "a whole number of test-case files from 1"},
+    {.id = option_id::time_limit,
+     .name = "--time-limit",
+     .takes_value = true,
+     .takes = "a number of seconds above 0, at most 3600"},
+    {.id = option_id::from_stdout, .name = "--stdout"},
+    {.id = option_id::minimize, .name = "--minimize"},
+    {.id = option_id::extend,
+     .name = "--extend",
+     .takes_value = true,
+     .takes = "the test-case file to add to"},
+    // testlib's own: a judge names the test's set and group, which the
+    // check does not need.
+    {.id = option_id::testset, .name = "--testset", .takes_value = true, .takes = "a name"},
+    {.id = option_id::group,
+     .name = "--group",
+     .takes_value = true,
+     .may_be_empty = true,
+     .takes = "a name"},
+    {.id = option_id::appes, .name = "-appes", .alias = "-APPES"},
+    {.id = option_id::submissions,
+     .name = "--submissions",
+     .takes_value = true,
+     .takes = "the folder of a course tool's bulk download"},
 };
 constexpr std::size_t option_count = std::size(option_rows);  // one row per option_id, in order
 
@@ -162,8 +232,9 @@ struct arguments {
   std::array<int, option_count> count{};          // times each option is given
   std::array<std::string, option_count> value{};  // each one's value
   std::vector<std::string> files;
-  std::string unknown;  // the first option that is none of ours
-  std::string error;    // the first option given wrongly, said for a person
+  std::size_t files_before_end = 0;  // of `files`, those before "--"
+  std::string unknown;               // the first option that is none of ours
+  std::string error;                 // the first option given wrongly, said for a person
 
   bool has(option_id id) const { return count[static_cast<std::size_t>(id)] > 0; }
   const std::string& operator[](option_id id) const { return value[static_cast<std::size_t>(id)]; }
@@ -203,21 +274,25 @@ arguments read_arguments(std::span<const std::string_view> args) {
       if (equals != std::string_view::npos) wrongly(std::string(row->name) + " takes no value");
       continue;
     }
+    bool given = true;
     if (equals != std::string_view::npos) {
       read.value[i] = arg->substr(equals + 1);
     } else if (arg + 1 != end_of_options) {
       read.value[i] = *++arg;
+    } else {
+      given = false;
     }
-    if (read.value[i].empty())
+    if (read.value[i].empty() && !(given && row->may_be_empty))
       wrongly(std::string(row->name) + " needs a value: " + takes_text(*row));
   }
+  read.files_before_end = read.files.size();
   if (end_of_options != args.end())
     read.files.insert(read.files.end(), end_of_options + 1, args.end());
   return read;
 }
 
 // What the arguments ask for, as facts the rules below name.
-using facts = std::uint32_t;
+using facts = std::uint64_t;
 constexpr facts format_unknown = 1U << 0U;     // --format names no format
 constexpr facts json_switch = 1U << 1U;        // --json
 constexpr facts format_not_json = 1U << 2U;    // --format names a format but json
@@ -231,7 +306,6 @@ constexpr facts strict = 1U << 9U;             // --strict
 constexpr facts roster = 1U << 10U;            // --roster
 constexpr facts format_not_plain = 1U << 11U;  // a format but text and json
 constexpr facts seed = 1U << 12U;              // --seed
-constexpr facts no_make_tests = 1U << 13U;     // not --make-tests
 constexpr facts seed_unreadable = 1U << 14U;   // --seed's value is no whole number in range
 constexpr facts json_output = 1U << 15U;       // --json or --format json
 constexpr facts a_file = 1U << 16U;            // a file named
@@ -239,13 +313,29 @@ constexpr facts two_files = 1U << 17U;         // two or more
 constexpr facts three_files = 1U << 18U;       // three or more
 constexpr facts judge = 1U << 19U;             // a judge's format
 constexpr facts one_run_file = 1U << 20U;      // a format that grades one run file, not a judge's
-constexpr facts trace_not_a_test_case = 1U << 21U;  // --trace's value is no number from 1
-constexpr facts always = 1U << 31U;
+constexpr facts trace_not_a_test_case = 1U << 21U;     // --trace's value is no number from 1
+constexpr facts stress = 1U << 22U;                    // --stress
+constexpr facts no_stress = 1U << 23U;                 // not --stress
+constexpr facts stress_setting = 1U << 24U;            // --tests, --time-limit or --stdout
+constexpr facts tests_unreadable = 1U << 25U;          // --tests' value is no whole number from 1
+constexpr facts time_limit_unreadable = 1U << 26U;     // --time-limit's value is out of range
+constexpr facts no_program = 1U << 27U;                // nothing after "--", or a file before it
+constexpr facts seedless = 1U << 28U;                  // neither --make-tests nor --stress
+constexpr facts minimize = 1U << 29U;                  // --minimize
+constexpr facts no_coverage = 1U << 30U;               // not --coverage
+constexpr facts extend = facts{1} << 31U;              // --extend
+constexpr facts no_make_tests = facts{1} << 32U;       // not --make-tests
+constexpr facts testlib_option = facts{1} << 33U;      // --testset, --group or -appes
+constexpr facts format_not_testlib = facts{1} << 34U;  // a format but testlib
+constexpr facts appes = facts{1} << 35U;               // -appes
+constexpr facts no_report_file = facts{1} << 36U;      // fewer than four files
+constexpr facts submissions = facts{1} << 37U;         // --submissions
+constexpr facts always = facts{1} << 63U;
 
 // The rules of the command line, in the order they are checked: the first
 // that holds is said. A rule holds where one of `first` and one of `second`
-// hold together. In a message, {format}, {audience} and {seed} stand for
-// the values given, {formats} for every format's name and {audience formats}
+// hold together. In a message, {format}, {audience}, {seed}, {tests} and
+// {time limit} stand for the values given, {formats} for every format's name and {audience formats}
 // for the names of those that --audience applies to.
 struct rule {
   facts first = 0;
@@ -261,23 +351,43 @@ constexpr rule rules[] = {
      "--audience goes with --format {audience formats}; the other formats give each reader "
      "their own message"},
     {coverage, make_tests, "--coverage and --make-tests do not go together"},
-    {strict, coverage | make_tests | trace, "--strict goes with checking run files"},
+    {stress, coverage | make_tests | trace,
+     "--stress does not go with --coverage, --make-tests or --trace"},
+    {strict, coverage | make_tests | trace | stress, "--strict goes with checking run files"},
     {trace, coverage | make_tests, "--trace does not go with --coverage or --make-tests"},
-    {coverage | make_tests | trace, roster | audience_given,
+    {coverage | make_tests | trace | stress, roster | audience_given,
      "--roster and --audience go with checking run files"},
-    {coverage | make_tests | trace, format_not_plain,
+    {coverage | make_tests | trace | stress, submissions,
+     "--submissions goes with checking run files"},
+    {roster, submissions, "--roster and --submissions do not go together"},
+    {coverage | make_tests | trace | stress, format_not_plain,
      "--format {format} goes with checking run files"},
-    {seed, no_make_tests, "--seed goes with --make-tests"},
+    {seed, seedless, "--seed goes with --make-tests or --stress"},
+    {minimize, no_coverage, "--minimize goes with --coverage"},
+    {extend, no_make_tests, "--extend goes with --make-tests"},
     {seed_unreadable, always,
      "--seed takes a whole number from 0 to 18446744073709551615, not {seed}"},
+    {stress_setting, no_stress, "--tests, --time-limit and --stdout go with --stress"},
+    {tests_unreadable, always, "--tests takes a whole number from 1, not {tests}"},
+    {time_limit_unreadable, always,
+     "--time-limit takes a number of seconds above 0, at most 3600, not {time limit}"},
+    {stress, no_program,
+     "--stress runs the program named after --, as in: runcheck-explain --stress -- ./a.out"},
     {make_tests, json_output, "--make-tests writes a test-case file, not JSON"},
+    {minimize, json_output, "--minimize writes a test-case file, not JSON"},
     {make_tests, a_file, "--make-tests reads no file"},
     {judge, roster, "--roster does not go with --format {format}"},
+    {judge, submissions, "--submissions does not go with --format {format}"},
+    {testlib_option, format_not_testlib, "--testset, --group and -appes go with --format testlib"},
+    {appes, no_report_file,
+     "-appes follows a report file: --format testlib INPUT RUN_FILE ANSWER REPORT -appes"},
     {trace_not_a_test_case, always, "--trace needs a test case number from 1"},
     {trace, two_files | json_output, "--trace reads one test-case file, and writes no JSON"},
     {coverage, two_files, "--coverage reads one test-case file"},
     {roster, two_files, "--roster takes the test-case file alone"},
     {roster, one_run_file, "--format {format} grades one run file, not a roster"},
+    {submissions, two_files, "--submissions takes the test-case file alone"},
+    {submissions, one_run_file, "--format {format} grades one run file, not a class"},
     {one_run_file, three_files, "--format {format} grades one run file"},
 };
 
@@ -293,6 +403,8 @@ std::string message_of(const rule& r, const arguments& read) {
   replace_all(message, "{format}", read[option_id::format]);
   replace_all(message, "{audience}", read[option_id::audience]);
   replace_all(message, "{seed}", read[option_id::seed]);
+  replace_all(message, "{tests}", read[option_id::tests]);
+  replace_all(message, "{time limit}", read[option_id::time_limit]);
   replace_all(message, "{formats}", all_format_names());
   std::vector<std::string_view> names;
   for (const format_row& f : formats())
@@ -307,6 +419,28 @@ std::optional<std::uint64_t> seed_of(std::string_view text) {
   const auto [stop, error] = std::from_chars(text.data(), text.data() + text.size(), number);
   if (text.empty() || error != std::errc() || stop != text.data() + text.size()) return {};
   return number;
+}
+
+// --tests' value: a whole number from 1, written in digits.
+std::optional<std::int64_t> tests_of(std::string_view text) {
+  std::int64_t number = 0;
+  const auto [stop, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+  if (text.empty() || error != std::errc() || stop != text.data() + text.size() || number < 1)
+    return {};
+  return number;
+}
+
+// --time-limit's value: seconds above 0, at most an hour, in decimal digits
+// ("5", "0.5").
+std::optional<double> time_limit_of(std::string_view text) {
+  constexpr double longest = 3600;
+  double seconds = 0;
+  const auto [stop, error] =
+      std::from_chars(text.data(), text.data() + text.size(), seconds, std::chars_format::fixed);
+  if (text.empty() || error != std::errc() || stop != text.data() + text.size() ||
+      !(seconds > 0 && seconds <= longest))
+    return {};
+  return seconds;
 }
 
 // --trace's value: digits, after a + perhaps. A number past the largest is
@@ -336,7 +470,6 @@ facts facts_of(const arguments& read, const format_row& row) {
       {format_one_reader, !row.audience},
       {coverage, given(option_id::coverage)},
       {make_tests, given(option_id::make_tests)},
-      {no_make_tests, !given(option_id::make_tests)},
       {trace, given(option_id::trace)},
       {strict, given(option_id::strict)},
       {roster, given(option_id::roster)},
@@ -350,6 +483,25 @@ facts facts_of(const arguments& read, const format_row& row) {
       {judge, row.takes == form::judge},
       {one_run_file, row.takes == form::one_run_file},
       {trace_not_a_test_case, given(option_id::trace) && (!test_case || *test_case < 1)},
+      {stress, given(option_id::stress)},
+      {no_stress, !given(option_id::stress)},
+      {stress_setting,
+       given(option_id::tests) || given(option_id::time_limit) || given(option_id::from_stdout)},
+      {tests_unreadable, given(option_id::tests) && !tests_of(read[option_id::tests])},
+      {time_limit_unreadable,
+       given(option_id::time_limit) && !time_limit_of(read[option_id::time_limit])},
+      {no_program, read.files_before_end > 0 || read.files.size() == read.files_before_end},
+      {seedless, !given(option_id::make_tests) && !given(option_id::stress)},
+      {minimize, given(option_id::minimize)},
+      {no_coverage, !given(option_id::coverage)},
+      {extend, given(option_id::extend)},
+      {no_make_tests, !given(option_id::make_tests)},
+      {testlib_option,
+       given(option_id::testset) || given(option_id::group) || given(option_id::appes)},
+      {format_not_testlib, row.id != format::testlib},
+      {appes, given(option_id::appes)},
+      {no_report_file, read.files.size() < 4},
+      {submissions, given(option_id::submissions)},
   };
   facts holds = always;
   for (const auto& [fact, when] : table)
@@ -361,10 +513,13 @@ facts facts_of(const arguments& read, const format_row& row) {
 // and the run file ("-": standard input); or why its arguments are wrong.
 std::optional<std::string> place_judge_files(const format_row& row, options& result) {
   const judge_arguments& form = row.arguments;
-  if (result.files.size() < 3 || (!form.more_allowed && result.files.size() != 3))
+  const std::size_t most = form.report >= 0 ? 4 : 3;
+  if (result.files.size() < 3 || (!form.more_allowed && result.files.size() > most))
     return "--format " + std::string(row.name) + " takes " + std::string(form.names);
   if (form.feedback >= 0)
     result.feedback_dir = result.files[static_cast<std::size_t>(form.feedback)];
+  if (form.report >= 0 && result.files.size() > static_cast<std::size_t>(form.report))
+    result.report_file = result.files[static_cast<std::size_t>(form.report)];
   const std::string run_file =
       form.run_file < 0 ? std::string("-") : result.files[static_cast<std::size_t>(form.run_file)];
   result.files = {result.files[0], run_file};
@@ -396,12 +551,29 @@ options parse_options(std::span<const std::string_view> args) {
     if ((holds & r.first) != 0 && (holds & r.second) != 0) return wrong(message_of(r, read));
 
   result.strict = read.has(option_id::strict);
+  result.appes = read.has(option_id::appes);
   if (read[option_id::audience] == "student") result.reader = audience::student;
   result.roster = read[option_id::roster];
+  result.submissions = read[option_id::submissions];
   result.files = read.files;
   if (read.has(option_id::make_tests)) {
     result.what = options::action::make_tests;
     result.seed = seed_of(read[option_id::seed]).value_or(1);
+    result.extend = read[option_id::extend];
+    return result;
+  }
+  if (read.has(option_id::stress)) {
+    result.what = options::action::stress;
+    result.files.clear();
+    result.stress = {
+        .command = read.files,
+        .seed = seed_of(read[option_id::seed]).value_or(0),
+        .seed_given = read.has(option_id::seed),
+        .tests = tests_of(read[option_id::tests]).value_or(result.stress.tests),
+        .time_limit = time_limit_of(read[option_id::time_limit]).value_or(result.stress.time_limit),
+        .time_limit_given = read.has(option_id::time_limit),
+        .from_stdout = read.has(option_id::from_stdout),
+        .json = result.output == format::json};
     return result;
   }
   if (row.takes == form::judge) {
@@ -416,9 +588,10 @@ options parse_options(std::span<const std::string_view> args) {
   }
   if (read.has(option_id::coverage)) {
     result.what = options::action::coverage;
+    result.minimize = read.has(option_id::minimize);
     return result;
   }
-  if (result.files.size() == 1 && result.roster.empty())
+  if (result.files.size() == 1 && result.roster.empty() && result.submissions.empty())
     result.files.emplace_back(default_run_file);
   return result;
 }

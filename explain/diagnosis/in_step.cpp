@@ -1,73 +1,114 @@
 #include "explain/diagnosis/in_step.h"
 
-#include <algorithm>
-#include <string_view>
-
-#include "explain/diagnosis/line_text.h"
+#include "explain/diagnosis/layout.h"
+#include "input/reading.h"
 
 namespace runcheck::explain {
 
 namespace {
 
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
+// A line that holds one number and nothing else, from its start.
+bool number_alone(const located_line& at) {
+  return at.line > 0 && at.starts_line && token_count(at.text) == 1 &&
+         converts_whole(first_token(at.text));
+}
 
 }  // namespace
 
-bool count_line_alone(const located_line& at) {
-  const std::string_view token = first_token(at.text);
-  return at.line > 0 && at.starts_line && token_count(at.text) == 1 && starts_with_number(token) &&
-         std::all_of(token.begin() + 1, token.end(),
-                     [](char c) { return is_digit(c) || c == '\t' || c == '\r'; });
+bool in_step_tracker::lined_up(std::int64_t line, const run_set& expected) {
+  lines_.keep_from(line);
+  return block_at(lines_, line, expected);
 }
 
-void in_step_tracker::checked_as_listed() {
-  pending_in_step_ = current_;
-  pending_kept_ = true;
-  pending_shift_ = {.why = shift::cause::lines_taken_as_runs};
+void in_step_tracker::checked(const run_set& expected, const test_case_reading& reading) {
+  expected_ = expected;
+  reading_ = reading;
 }
 
-void in_step_tracker::checked(const test_case_reading& reading) {
-  pending_in_step_ = current_;
-  // A count read at the end of the file took nothing out of place either.
-  pending_kept_ = (!reading.count_wrong && !reading.cut_line && !reading.swallowed) ||
-                  (reading.count_wrong && reading.count_line == 0);
-  if (reading.count_too_large) {
-    pending_shift_ = {.why = shift::cause::count_too_large, .line = reading.past_line};
-  } else if (reading.count_wrong) {
-    pending_shift_ = {.why = shift::cause::count_too_small};
-  } else if (reading.cut_line) {
-    pending_shift_ = {.why = shift::cause::line_in_pieces, .line = *reading.cut_line};
-  } else if (reading.swallowed) {
-    pending_shift_ = {.why = shift::cause::empty_first_run, .line = reading.count_line};
+in_step_tracker::settled in_step_tracker::next_count(const count_report* next,
+                                                     const run_set* next_expected,
+                                                     line_locator& file) {
+  settled out;
+  const located_line at = next != nullptr ? file.locate(next->offset) : located_line{};
+  // Where the next count stands: where it is read, after a test case read
+  // in step as a listing is and a next count that is right and alone on its
+  // line (the common case); else after this test case's block.
+  const bool as_read = state_ == step_state::in_step && reading_.as_listed &&
+                       !reading_.count_like_run && next != nullptr &&
+                       next->found == next->expected && number_alone(at);
+  std::optional<std::int64_t> next_place;
+  // After the last test case only a test case read out of step wants its
+  // place: to be found again there.
+  const bool wanted = next != nullptr || state_ == step_state::out_of_step;
+  if (!as_read && wanted && place_ != place::unknown) {
+    if (place_ == place::where_read) {
+      place_line_ = lines_.line_of(reading_.count_offset);
+      place_ = place::on_line;
+    }
+    lines_.keep_from(place_line_);
+    if (state_ == step_state::out_of_step)
+      out.found_again = block_at(lines_, place_line_, expected_);
+    next_place = next_count_line(lines_, place_line_, expected_, next_expected);
+  }
+  if (next == nullptr) return out;
+  // The next count stands one line after this one at least.
+  if (place_ == place::on_line) earliest_line_ = place_line_ == 0 ? 0 : place_line_ + 1;
+  if (place_ == place::unknown && earliest_line_ > 0) ++earliest_line_;
+
+  step_state next_state = step_state::in_step;
+  std::int64_t next_line = 0;
+  taken_as_read_ = as_read;
+  if (as_read) {
+    place_ = place::where_read;
   } else {
-    // Its lines were taken whole, as many as it has runs, but not as its
-    // author meant them: a blank line, two runs on one line (the hints say).
-    pending_shift_ = {.why = shift::cause::lines_taken_as_runs};
+    next_line = at.line;
+    const bool starts_line = at.line == 0 || at.starts_line;
+    if (next_place) {
+      place_ = place::on_line;
+      place_line_ = *next_place;
+      if (at.line != *next_place || !starts_line) next_state = step_state::out_of_step;
+      if (*next_place > 0) lines_.keep_from(*next_place);
+    } else if (at.line > 0 && starts_line && next_expected != nullptr &&
+               lined_up(at.line, *next_expected)) {
+      // Back in step: its expected lines stand where it is read.
+      place_ = place::on_line;
+      place_line_ = at.line;
+    } else {
+      place_ = place::unknown;
+      const bool too_early = earliest_line_ > 0 && at.line > 0 && at.line < earliest_line_;
+      next_state = too_early ? step_state::out_of_step : step_state::may_be_out_of_step;
+    }
   }
+  if (state_ == step_state::in_step && next_state != step_state::in_step) {
+    shift& s = out.shifted.emplace(reading_.cause);
+    if (s.why == shift::cause::count_too_small) s.line = next_line;
+    s.next_count_line = next_line;
+    s.may_be = next_state == step_state::may_be_out_of_step;
+  }
+  state_ = next_state;
+  return out;
 }
 
-std::optional<shift> in_step_tracker::next_count(const count_report* next, line_locator& file) {
-  const bool kept = pending_in_step_ && pending_kept_;
-  bool next_in_step = kept && next != nullptr && next->found == next->expected;
-  std::int64_t next_line = -1;
-  if (next != nullptr && !next_in_step) {
-    // Read from a line of its own: a count line, however written (where the
-    // lines before were taken as the listing's are, a line of one word is
-    // this test case's count line too, only not a number, and the end of the
-    // file is where the file ends).
-    const located_line at = file.locate(next->offset);
-    next_line = at.line;
-    next_in_step = count_line_alone(at) ||
-                   (kept && (at.line == 0 || (at.starts_line && token_count(at.text) <= 1)));
+void in_step_tracker::recheck(std::int64_t count_offset, const run_set& expected) {
+  if (!taken_as_read_) return;
+  taken_as_read_ = false;
+  const std::int64_t before = lines_.line_of(reading_.count_offset);
+  lines_.keep_from(before);
+  const std::int64_t count_line = lines_.line_of(count_offset, false);
+  const std::optional<std::int64_t> place = next_count_line(lines_, before, expected_, &expected);
+  if (place == count_line) {
+    place_ = place::on_line;
+    place_line_ = count_line;
+  } else if (place) {
+    place_ = place::on_line;
+    place_line_ = *place;
+    state_ = step_state::out_of_step;
+    earliest_line_ = before + 1;
+  } else {
+    place_ = place::unknown;
+    state_ = step_state::may_be_out_of_step;
+    earliest_line_ = before + 1;
   }
-  std::optional<shift> shifted;
-  if (next != nullptr && pending_in_step_ && !next_in_step) {
-    shifted = pending_shift_;
-    if (shifted->why == shift::cause::count_too_small) shifted->line = next_line;
-    shifted->next_count_line = next_line;
-  }
-  current_ = next_in_step;
-  return shifted;
 }
 
 }  // namespace runcheck::explain

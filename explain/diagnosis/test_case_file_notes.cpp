@@ -7,10 +7,9 @@
 
 namespace runcheck::explain {
 
-void test_case_file_watcher::test_case_generated(const test_case& tc, const run_set& runs,
+void test_case_file_watcher::test_case_generated(const test_case& tc, const run_set& /*runs*/,
                                                  const generation_result& result) {
   const std::int32_t t = generated_++;
-  if (keep_blocks_) notes_.blocks.add(runs);
   // A key outside the range lies more than its width above its low end,
   // counted unsigned: one comparison a key, in a loop the compiler turns
   // into vector instructions.
@@ -32,7 +31,6 @@ test_case_file_notes test_case_file_watcher::finish(const std::string& test_case
     line_locator file(test_case_file);
     notes_.text_after_line = file.locate(expected.text_after).line;
   }
-  notes_.blocks.done();
   return std::move(notes_);
 }
 

@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "explain/diagnosis/independent_score.h"
 #include "generation/expected_runs.h"
 
 namespace runcheck::explain {
@@ -20,19 +19,11 @@ struct test_case_file_notes {
   };
   std::vector<flagged> test_cases;
   std::int64_t text_after_line = 0;  // the line of text after the last test case; 0 none
-  // Every test case's expected lines, for the independent score; empty
-  // where not kept (test_case_file_watcher).
-  independent_blocks blocks;
 };
 
 // Collects the notes while the expected runs are generated.
 class test_case_file_watcher final : public generation_observer {
  public:
-  // `keep_blocks`: keep every test case's expected lines for the
-  // independent score (independent_score.h), worth it when several run
-  // files are checked; else each run file's scan makes them as it goes.
-  explicit test_case_file_watcher(bool keep_blocks = true) : keep_blocks_(keep_blocks) {}
-
   void test_case_generated(const test_case& tc, const run_set& runs,
                            const generation_result& result) override;
 
@@ -43,7 +34,6 @@ class test_case_file_watcher final : public generation_observer {
  private:
   test_case_file_notes notes_;
   std::int32_t generated_ = 0;
-  bool keep_blocks_ = true;
 };
 
 }  // namespace runcheck::explain

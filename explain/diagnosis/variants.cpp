@@ -313,6 +313,20 @@ bool any_program_writes(std::span<const std::int32_t> keys, const laid_runs& run
 
 }  // namespace
 
+std::optional<std::int64_t> variant_run_count(const variant& v,
+                                              std::span<const std::int32_t> keys) {
+  struct run_counter {
+    std::int64_t runs = 1;
+    static bool key(std::int32_t /*k*/) { return true; }
+    bool new_run() {
+      ++runs;
+      return true;
+    }
+  } counter;
+  if (play(v, keys, counter)) return std::nullopt;
+  return counter.runs;
+}
+
 played_runs variant_runs(const variant& v, std::span<const std::int32_t> keys) {
   run_collector collector;
   const bool never_finishes = play(v, keys, collector);

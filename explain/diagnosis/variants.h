@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -58,6 +59,10 @@ struct played_runs {
   bool operator==(const played_runs&) const = default;
 };
 played_runs variant_runs(const variant& v, std::span<const std::int32_t> keys);
+
+// How many runs `v` writes for `keys`, without keeping them; nothing where
+// it never finishes.
+std::optional<std::int64_t> variant_run_count(const variant& v, std::span<const std::int32_t> keys);
 
 // True when `v` provably writes the runs the right program writes for
 // `keys`, which are `right_runs`, `right` being what it did

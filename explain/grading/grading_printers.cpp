@@ -9,8 +9,6 @@
 
 namespace runcheck::explain {
 
-namespace {
-
 // The run file's verdict on one line: runcheck's counts and the
 // independent score, or why the check could not run.
 std::string summary_line(const file_summary& summary) {
@@ -24,31 +22,6 @@ std::string summary_line(const file_summary& summary) {
     line.put(" of ").put_int(summary.total);
   }
   return line.text();
-}
-
-}  // namespace
-
-// ---- CSV
-
-csv_printer::csv_printer(output& out) : out_(out) {
-  out_.put("run_file,verdict,passed,failed,total,score,first_failing\n");
-}
-
-void csv_printer::file_begun(const file_summary& /*summary*/) { first_failing_ = 0; }
-
-void csv_printer::test_case(const file_summary& /*summary*/, const test_case_report& report) {
-  if (!report.passed && first_failing_ == 0) first_failing_ = report.test_case + 1;
-}
-
-void csv_printer::file_ended(const file_summary& summary) {
-  put_csv_field(out_, summary.run_file);
-  out_.put(',').put(name_of(verdict_of(summary))).put(',');
-  out_.put_int(summary.passed).put(',');
-  out_.put_int(std::int64_t{summary.total} - summary.passed).put(',');
-  out_.put_int(summary.total).put(',');
-  out_.put(fraction_text(independent_fraction(summary))).put(',');
-  if (first_failing_ > 0) out_.put_int(first_failing_);
-  out_.put('\n');
 }
 
 // ---- Gradescope and PrairieLearn
@@ -152,101 +125,6 @@ void results_printer::file_ended(const file_summary& summary) {
   d.w.flush_to(out_);
   out_.put('\n');
   document_.reset();
-}
-
-// ---- JUnit XML
-
-junit_printer::junit_printer(output& out) : out_(out) {
-  out_.put("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<testsuites>\n");
-}
-
-void junit_printer::file_begun(const file_summary& /*summary*/) {
-  cases_.clear();
-  written_ = failures_ = left_out_ = 0;
-}
-
-void junit_printer::test_case(const file_summary& summary, const test_case_report& report) {
-  if (cases_.text().size() > junit_suite_cap) {
-    ++left_out_;
-    return;
-  }
-  ++written_;
-  cases_.put("    <testcase classname=\"");
-  put_xml_escaped(cases_, summary.run_file);
-  cases_.put("\" name=\"test case ")
-      .put_int(std::int64_t{report.test_case} + 1)
-      .put(R"(" time="0")");
-  if (report.passed) {
-    cases_.put("/>\n");
-    return;
-  }
-  ++failures_;
-  cases_.put(">\n      <failure message=\"test case ")
-      .put_int(std::int64_t{report.test_case} + 1)
-      .put(report.failed_by_warning ? " failed for its warnings" : " failed")
-      .put("\">");
-  put_xml_escaped(cases_, test_case_text(summary, report, audience::instructor));
-  cases_.put("</failure>\n    </testcase>\n");
-}
-
-void junit_printer::file_ended(const file_summary& summary) {
-  const bool stopped = summary.stopped.has_value();
-  out_.put("  <testsuite name=\"");
-  put_xml_escaped(out_, summary.run_file);
-  out_.put("\" tests=\"").put_int(stopped ? 1 : written_);
-  out_.put("\" failures=\"").put_int(failures_);
-  out_.put("\" errors=\"").put_int(stopped ? 1 : 0).put("\" time=\"0\">\n");
-  out_.put("    <properties>\n      <property name=\"passed_independently\" value=\"")
-      .put_int(summary.passed_independently)
-      .put("\"/>\n      <property name=\"total\" value=\"")
-      .put_int(summary.total)
-      .put("\"/>\n    </properties>\n");
-  if (stopped) {
-    out_.put("    <testcase classname=\"");
-    put_xml_escaped(out_, summary.run_file);
-    out_.put("\" name=\"check\" time=\"0\">\n      <error message=\"");
-    put_xml_escaped(out_, summary.stopped->message);
-    out_.put("\"/>\n    </testcase>\n");
-  }
-  out_.put(cases_.text());
-  cases_.clear();
-  out_.put("    <system-out>");
-  std::string text = summary_line(summary);
-  if (left_out_ > 0) {
-    text += "\nThe last " + std::to_string(left_out_) +
-            " test cases are left out of this suite, to keep the report within bounds.";
-  }
-  put_xml_escaped(out_, text);
-  out_.put("</system-out>\n  </testsuite>\n");
-}
-
-void junit_printer::all_files_ended() { out_.put("</testsuites>\n"); }
-
-// ---- Judges
-
-void judge_printer::file_begun(const file_summary& summary) {
-  judge_.file_begun(summary);
-  team_.file_begun(summary);
-}
-
-void judge_printer::test_case(const file_summary& summary, const test_case_report& report) {
-  judge_.test_case(summary, report);
-  team_.test_case(summary, report);
-  if (!report.passed && first_failure_.empty())
-    first_failure_ =
-        one_line(test_case_text(summary, report, audience::student), checker_message_cap);
-}
-
-void judge_printer::file_ended(const file_summary& summary) {
-  judge_.file_ended(summary);
-  team_.file_ended(summary);
-  summary_ = summary;
-}
-
-std::string judge_printer::line() const {
-  std::string text = summary_line(summary_);
-  if (!first_failure_.empty()) text += " / " + first_failure_;
-  return one_line(text, checker_message_cap);
 }
 
 }  // namespace runcheck::explain

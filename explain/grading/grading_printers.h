@@ -14,22 +14,9 @@
 
 namespace runcheck::explain {
 
-// CSV (RFC 4180): a header row, then one row per run file: run_file,
-// verdict (submission.h's names), passed, failed, total, score (the independent
-// score as a fraction), first_failing (the first failing test case from 1,
-// empty when none).
-class csv_printer final : public report_printer {
- public:
-  explicit csv_printer(output& out);
-
-  void file_begun(const file_summary& summary) override;
-  void test_case(const file_summary& summary, const test_case_report& report) override;
-  void file_ended(const file_summary& summary) override;
-
- private:
-  output& out_;
-  std::int32_t first_failing_ = 0;
-};
+// A run file's summary on one line: "FILE: PASS, 3 of 3 test cases passed;
+// independent score 3 of 3", or why the check could not run.
+std::string summary_line(const file_summary& summary);
 
 // An autograder's results.json, for one run file, on one line: Gradescope's
 // (score, output, tests[] of name, number, score, max_score, status, output,
@@ -56,57 +43,6 @@ class results_printer final : public report_printer {
   output& out_;
   system which_;
   std::unique_ptr<document> document_;
-};
-
-// JUnit XML: a testsuites element holding one testsuite per run file, one
-// testcase per test case (classname the run file, name "test case N"), a
-// failure with the test case's report for each that fails, an error for a
-// run file that could not be checked, and the summary in system-out. A run
-// file's test cases are kept until its counts are known, up to
-// junit_suite_cap bytes; past it they are left out with a note.
-class junit_printer final : public report_printer {
- public:
-  explicit junit_printer(output& out);
-
-  void file_begun(const file_summary& summary) override;
-  void test_case(const file_summary& summary, const test_case_report& report) override;
-  void file_ended(const file_summary& summary) override;
-  // Closes the document.
-  void all_files_ended() override;
-
- private:
-  output& out_;
-  output cases_;  // the current run file's testcase elements
-  std::int64_t written_ = 0;
-  std::int64_t failures_ = 0;
-  std::int64_t left_out_ = 0;
-};
-
-inline constexpr std::size_t junit_suite_cap = std::size_t{16} * 1000 * 1000;
-
-// A judge's checker (kattis, testlib, cms) on one run file: keeps the
-// instructor's and the student's messages, capped, and the student's one
-// line, for the front end to write where the judge reads them.
-class judge_printer final : public report_printer {
- public:
-  judge_printer() = default;
-
-  void file_begun(const file_summary& summary) override;
-  void test_case(const file_summary& summary, const test_case_report& report) override;
-  void file_ended(const file_summary& summary) override;
-
-  const message& judge() const { return judge_; }
-  const message& team() const { return team_; }
-  // One line for the student: the verdict, the counts and the first failing
-  // test case's report, at most checker_message_cap bytes.
-  std::string line() const;
-  const file_summary& summary() const { return summary_; }
-
- private:
-  message judge_{audience::instructor, results_file_cap};
-  message team_{audience::student, results_file_cap};
-  std::string first_failure_;  // the first failing test case's block, for a student
-  file_summary summary_;
 };
 
 }  // namespace runcheck::explain

@@ -203,14 +203,15 @@ void html_printer::test_case(const file_summary& summary, const test_case_report
     // Kept short, as a class's table has a cell per student and test case:
     // a class (w, f, o; i where the test case passes independently), the
     // mark, a link where the page shows the test case.
+    const bool in_step = report.step == step_state::in_step;
     if (noted) {
-      cells_.put("<td class=").put(report.passed ? "w" : (report.out_of_step ? "o" : "f"));
+      cells_.put("<td class=").put(report.passed ? "w" : (in_step ? "f" : "o"));
       if (!report.passed && report.passed_independently) cells_.put('i');
       cells_.put('>');
     } else {
       cells_.put("<td>");
     }
-    const std::string_view mark = report.passed ? check_mark : (report.out_of_step ? "~" : cross);
+    const std::string_view mark = report.passed ? check_mark : (in_step ? cross : "~");
     if (drawn || listed) {
       cells_.put("<a href=#");
       put_id(cells_, files_, number);
@@ -275,6 +276,13 @@ void html_printer::test_case(const file_summary& summary, const test_case_report
 }
 
 void html_printer::file_ended(const file_summary& summary) {
+  scratch_.clear();
+  put_repeated_hints_text(scratch_, summary);
+  if (!scratch_.text().empty()) {
+    out_.put("<pre>");
+    put_html(out_, scratch_.text());
+    out_.put("</pre>\n");
+  }
   if (not_shown_ > 0) {
     out_.put(R"(<p class="more">)").put_int(not_shown_);
     out_.put(not_shown_ == 1 ? " more test case has" : " more test cases have");
@@ -309,7 +317,9 @@ void html_printer::file_ended(const file_summary& summary) {
     std::string_view why = "the check could not run";
     if (verdict == submission_verdict::missing) why = "no run file";
     if (verdict == submission_verdict::unreadable) why = "the run file cannot be read";
-    for (const char c : name_of(verdict)) table_.put(static_cast<char>(c - 'a' + 'A'));
+    if (verdict == submission_verdict::several) why = "two or more run files";
+    for (const char c : name_of(verdict))
+      table_.put(c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c == '_' ? ' ' : c);
     table_.put("</td><td></td><td></td><td></td><td></td>");
     table_.put(R"(<td class="m" colspan=")").put_int(std::max<std::int32_t>(columns_, 1));
     table_.put(R"(">)").put(why).put("</td></tr>\n");

@@ -73,6 +73,14 @@ std::string_view name_of(hint::kind h) {
       return "runs_on_one_line";
     case hint::kind::run_split:
       return "run_split";
+    case hint::kind::text_in_run_line:
+      return "text_in_run_line";
+    case hint::kind::run_missing:
+      return "run_missing";
+    case hint::kind::empty_last_run:
+      return "empty_last_run";
+    case hint::kind::key_per_line:
+      return "key_per_line";
   }
   return {};
 }
@@ -89,6 +97,8 @@ std::string_view name_of(file_hint h) {
       return "looks_like_run_file";
     case file_hint::same_file:
       return "same_file";
+    case file_hint::test_case_file:
+      return "test_case_file";
   }
   return {};
 }
@@ -200,11 +210,16 @@ void put_hints(json_writer& w, const std::vector<hint>& hints, std::int64_t find
     w.start_object();
     field_identifier<"hint">(w, name_of(h.what));
     field_line<"line">(w, h.line > 0 ? h.line : finding_line);
-    if (h.what == hint::kind::runs_on_one_line || h.what == hint::kind::run_split) {
+    if (h.what == hint::kind::runs_on_one_line || h.what == hint::kind::run_split ||
+        h.what == hint::kind::run_missing) {
       field<"run">(w, h.run);
     }
     if (h.what == hint::kind::runs_on_one_line) {
       field<"runs">(w, h.runs);
+    }
+    if (h.what == hint::kind::text_in_run_line) {
+      put_name<"text">(w);
+      w.string(h.text);
     }
     w.end_object();
   }
@@ -263,6 +278,10 @@ void put_variant(json_writer& w, const std::optional<variant_match>& v) {
   field_identifier<"name">(w, v->name);
   put_name<"description">(w);
   w.string(v->description);
+  put_name<"alternatives">(w);
+  w.start_array();
+  for (const std::string_view name : v->alternatives) w.identifier(name);
+  w.end_array();
   w.end_object();
 }
 
@@ -271,6 +290,10 @@ void put_variant(json_writer& w, const std::optional<variant_match>& v) {
 struct json_printer::document {
   json_writer w;
 };
+
+std::string_view json_name(file_hint h) { return name_of(h); }
+
+std::string_view json_name(platform::open_failure f) { return name_of(f); }
 
 json_printer::json_printer(output& out) : out_(out) {}
 
@@ -327,6 +350,7 @@ void json_printer::test_case(const file_summary& /*summary*/, const test_case_re
     field_line<"line">(w, report.count->at.line);
     field<"expected">(w, report.count->expected);
     field<"found">(w, report.count->found);
+    field_bool<"holds_text">(w, report.count->holds_text);
     put_name<"read">(w);
     put_read(w, report.count->at);
     w.end_object();
@@ -356,7 +380,8 @@ void json_printer::test_case(const file_summary& /*summary*/, const test_case_re
   }
   w.end_array();
   field<"more_runs">(w, report.more_runs);
-  field_bool<"out_of_step">(w, report.out_of_step);
+  field_bool<"out_of_step">(w, report.step == step_state::out_of_step);
+  field_bool<"may_be_out_of_step">(w, report.step == step_state::may_be_out_of_step);
   put_name<"hints">(w);
   w.start_array();
   if (report.count) put_hints(w, report.count->hints, report.count->at.line);
@@ -384,6 +409,7 @@ void json_printer::test_case(const file_summary& /*summary*/, const test_case_re
     field_identifier<"cause">(w, name_of(report.shifted->why));
     field_line<"line">(w, report.shifted->line);
     field_line<"next_count_line">(w, report.shifted->next_count_line);
+    field_bool<"may_be">(w, report.shifted->may_be);
     w.end_object();
   }
   if (report.variants_not_compared) {
@@ -407,6 +433,16 @@ void json_printer::file_ended(const file_summary& summary) {
   put_name<"variant">(w);
   put_variant(w, summary.variant);
   field<"unexplained">(w, summary.unexplained);
+  put_name<"repeated_hints">(w);
+  w.start_array();
+  for (const repeated_hint& h : summary.repeated_hints) {
+    w.start_object();
+    field_identifier<"hint">(w, name_of(h.what));
+    field_line<"line">(w, h.line);
+    field<"more">(w, h.more);
+    w.end_object();
+  }
+  w.end_array();
   field<"passed_independently">(w, summary.passed_independently);
   w.end_object();
   w.flush_to(out_);

@@ -4,11 +4,17 @@
 #pragma once
 
 #include <memory>
+#include <string_view>
 
 #include "explain/report/report.h"
 #include "platform/output.h"
 
 namespace runcheck::explain {
+
+// The identifiers the JSON gives a file hint and a file that did not open,
+// for the other documents that say them.
+std::string_view json_name(file_hint h);
+std::string_view json_name(platform::open_failure f);
 
 class json_printer final : public report_printer {
  public:

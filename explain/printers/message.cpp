@@ -6,7 +6,7 @@
 namespace runcheck::explain {
 
 void message::file_begun(const file_summary& summary) {
-  printer_.file_begun(summary);
+  printer_.file_begun(for_audience(summary, who_));
   take();
 }
 
@@ -17,7 +17,7 @@ void message::test_case(const file_summary& summary, const test_case_report& rep
 }
 
 void message::file_ended(const file_summary& summary) {
-  if (!cut_) printer_.file_ended(summary);
+  if (!cut_) printer_.file_ended(for_audience(summary, who_));
   printer_.all_files_ended();
   take();
   // File names are printed as given: made valid UTF-8 here.
@@ -53,6 +53,7 @@ std::string test_case_text(const file_summary& summary, const test_case_report& 
   file_summary quiet = summary;
   quiet.variant.reset();
   quiet.unexplained = 0;
+  quiet.repeated_hints.clear();
   printer.file_ended(quiet);
   return written.text();
 }

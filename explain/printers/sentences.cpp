@@ -107,6 +107,13 @@ void put_hints(output& out, const std::vector<hint>& hints) {
         out.put("this line holds carriage returns without line feeds; end each line with a\n");
         out.put("          line feed (or CR LF)\n");
         break;
+      case hint::kind::text_in_run_line:
+        out.put('"');
+        put_escaped(out, h.text.substr(0, 24));
+        if (h.text.size() > 24) out.put("...");
+        out.put("\" is text, not a key: the check reads a token as the number its\n");
+        out.put("          leading digits make, 0 without any; a run line holds its keys alone\n");
+        break;
       case hint::kind::blank_run_line:
         out.put("this line is blank, and a blank line reads as the single number 0; a run\n");
         out.put("          with keys is due here (is a line break doubled?)\n");
@@ -125,6 +132,20 @@ void put_hints(output& out, const std::vector<hint>& hints) {
         put_run(out, h.run);
         out.put(" between them:\n          one run written over two lines\n");
         break;
+      case hint::kind::run_missing:
+        out.put("is ");
+        put_run(out, h.run);
+        out.put(" missing? The lines read hold the runs\n          without it\n");
+        break;
+      case hint::kind::empty_last_run:
+        out.put("line ").put_int(h.line).put(
+            ", after the last run, is an empty run that the count ");
+        out.put("counts;\n          is an empty run written at the end?\n");
+        break;
+      case hint::kind::key_per_line:
+        out.put("from line ").put_int(h.line).put(" on, each line holds one key of the runs; ");
+        out.put("a run's keys\n          go on one line, separated by spaces\n");
+        break;
     }
   }
 }
@@ -134,11 +155,14 @@ void put_count(output& out, const count_finding& count) {
     out.put("  end of file: the run file has ended where a number of runs is due\n");
   } else {
     put_where(out, count.at);
-    out.put("the number of runs is wrong: expected ")
-        .put_int(count.expected)
-        .put(", found ")
-        .put_int(count.found)
-        .put("\n    read:     ");
+    if (count.holds_text) {
+      out.put("the number of runs cannot be read: expected ").put_int(count.expected);
+      out.put(", found text, which counts as 0");
+    } else {
+      out.put("the number of runs is wrong: expected ").put_int(count.expected);
+      out.put(", found ").put_int(count.found);
+    }
+    out.put("\n    read:     ");
     put_read(out, count.at, 0);
     out.put("\n");
   }
@@ -281,12 +305,18 @@ void put_wrong_run(output& out, const run_finding& run) {
 }
 
 void put_shift(output& out, const test_case_report& report, const shift& shifted,
-               std::int32_t found, std::int32_t expected) {
-  out.put("  note: the test cases after it are read out of step (look at this one first):\n");
+               std::int32_t found, std::int32_t expected, bool holds_text) {
+  out.put(shifted.may_be ? "  note: the test cases after it may be read out of step"
+                         : "  note: the test cases after it are read out of step");
+  out.put(" (look at this one first):\n");
   out.put("        ");
   switch (shifted.why) {
     case shift::cause::count_too_large:
     case shift::cause::count_too_small:
+      if (holds_text) {
+        out.put("its count cannot be read: the line holds text");
+        break;
+      }
       out.put("its count says ").put_int(found).put(found == 1 ? " run" : " runs");
       out.put(" where it has ").put_int(expected);
       if (shifted.why == shift::cause::count_too_large && shifted.line > 0)
@@ -311,6 +341,8 @@ void put_shift(output& out, const test_case_report& report, const shift& shifted
     out.put("at the end of the file\n");
   }
 }
+
+}  // namespace
 
 void put_file_hints(output& out, const std::vector<file_hint>& hints, std::string_view file,
                     std::string_view indent) {
@@ -338,8 +370,52 @@ void put_file_hints(output& out, const std::vector<file_hint>& hints, std::strin
       case file_hint::same_file:
         out.put(file).put(" is named as both the test-case file and the run file\n");
         break;
+      case file_hint::test_case_file:
+        out.put(file).put(" begins as the test-case file does: it holds test\n");
+        out.put(indent).put(
+            "      cases, not runs; is the test-case file named or written in its place?\n");
+        break;
     }
   }
+}
+
+namespace {
+
+// What a hint is about, as a noun: "tabs".
+std::string_view hint_subject(hint::kind k) {
+  switch (k) {
+    case hint::kind::file_ends_early:
+      return "a file that ends early";
+    case hint::kind::text_for_count:
+      return "text where a count is due";
+    case hint::kind::count_not_alone:
+      return "a count not alone on its line";
+    case hint::kind::tabs:
+      return "tabs";
+    case hint::kind::commas:
+      return "commas";
+    case hint::kind::other_bytes:
+      return "bytes that are not plain ASCII";
+    case hint::kind::cr_line_ends:
+      return "carriage returns without line feeds";
+    case hint::kind::text_in_run_line:
+      return "text in a run line";
+    case hint::kind::blank_run_line:
+      return "a blank line where a run is due";
+    case hint::kind::long_line:
+      return "a line of 1999 characters or more";
+    case hint::kind::runs_on_one_line:
+      return "runs written on one line";
+    case hint::kind::run_split:
+      return "a run written over two lines";
+    case hint::kind::run_missing:
+      return "a missing run";
+    case hint::kind::empty_last_run:
+      return "an empty run after the last";
+    case hint::kind::key_per_line:
+      return "one key per line";
+  }
+  return {};
 }
 
 }  // namespace
@@ -391,7 +467,11 @@ std::string ordinal(std::int64_t n) {
 
 std::string_view test_case_state(const test_case_report& report) {
   if (report.failed_by_warning) return " failed for its warnings (--strict)";
-  if (!report.passed) return report.out_of_step ? " failed (read out of step)" : " failed";
+  if (!report.passed) {
+    if (report.step == step_state::out_of_step) return " failed (read out of step)";
+    if (report.step == step_state::may_be_out_of_step) return " failed (may be read out of step)";
+    return " failed";
+  }
   if (report.shifted && report.shifted->why == shift::cause::empty_first_run)
     return " passed, but its first run is empty";
   if (report.shifted) return " passed, but the file is read out of step after it";
@@ -418,6 +498,17 @@ void put_run_file_hints_text(output& out, const file_summary& summary) {
   put_file_hints(out, summary.hints, "the run file", "  ");
 }
 
+void put_repeated_hints_text(output& out, const file_summary& summary) {
+  for (const repeated_hint& h : summary.repeated_hints) {
+    out.put(summary.run_file).put(": the hint on ").put(hint_subject(h.what));
+    out.put(", said at line ")
+        .put_int(h.line)
+        .put(", applies to ")
+        .put_int(h.more)
+        .put(h.more == 1 ? " more line\n" : " more lines\n");
+  }
+}
+
 void put_test_case_text(output& body, const file_summary& summary, const test_case_report& report) {
   if (report.variant) {
     body.put("  recognised: ").put(these_are_the_runs_of).put(report.variant->description);
@@ -441,7 +532,7 @@ void put_test_case_text(output& body, const file_summary& summary, const test_ca
   }
   if (report.shifted) {
     put_shift(body, report, *report.shifted, report.count ? report.count->found : 0,
-              report.count ? report.count->expected : 0);
+              report.count ? report.count->expected : 0, report.count && report.count->holds_text);
   }
 }
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "explain/report/report.h"
 #include "platform/output.h"
@@ -30,8 +31,17 @@ void put_stopped_text(output& out, const file_summary& summary);
 // One warning's lines, the first after `lead`.
 void put_warning(output& out, const file_summary& summary, const warning& w, std::string_view lead);
 
+// Hints on what a whole file looks like, each on lines of its own after
+// `indent`, naming the file as `file`.
+void put_file_hints(output& out, const std::vector<file_hint>& hints, std::string_view file,
+                    std::string_view indent);
+
 // The run file's hints (summary.hints), said once per file.
 void put_run_file_hints_text(output& out, const file_summary& summary);
+
+// The hints said once that more lines called for (summary.repeated_hints),
+// a line each: which, where said, and how many more lines.
+void put_repeated_hints_text(output& out, const file_summary& summary);
 
 // The verdict of a run file, at file_ended, with runcheck's counts:
 // "PASS, 3 of 4 test cases passed", "FAIL, 0 of 4 test cases passed" or

@@ -61,6 +61,7 @@ void text_printer::flush_block(const file_summary& summary) {
 
 void text_printer::file_ended(const file_summary& summary) {
   flush_block(summary);
+  put_repeated_hints_text(out_, summary);
   if (summary.unexplained > 0) {
     out_.put(summary.run_file).put(": note: ");
     put_unexplained(out_, summary);

@@ -13,18 +13,29 @@ namespace runcheck::explain {
 // the expected listing.
 enum class audience { instructor, student };
 
+// Whether a warning is about the test-case file, the instructor's: keys
+// outside -1..32767, a spent pass budget, text after its last test case, no
+// test case at all. A student is never told of them, and a count of a
+// student's warnings leaves them out.
+bool about_test_case_file(warning::kind what);
+
 // `report` as `who` may see it: for a student, each wrong run's expected
-// keys are left out (run_finding::expected_run).
+// keys are left out (run_finding::expected_run), and so are the warnings
+// about the test-case file.
 test_case_report for_audience(const test_case_report& report, audience who);
+
+// `summary` as `who` may see it: for a student, without the warnings about
+// the test-case file.
+file_summary for_audience(const file_summary& summary, audience who);
 
 // Hands each report to `printer` as `who` may see it.
 class audience_printer final : public report_printer {
  public:
   audience_printer(report_printer& printer, audience who) : printer_(printer), who_(who) {}
 
-  void file_begun(const file_summary& summary) override { printer_.file_begun(summary); }
+  void file_begun(const file_summary& summary) override;
   void test_case(const file_summary& summary, const test_case_report& report) override;
-  void file_ended(const file_summary& summary) override { printer_.file_ended(summary); }
+  void file_ended(const file_summary& summary) override;
   void all_files_ended() override { printer_.all_files_ended(); }
 
  private:

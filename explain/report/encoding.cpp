@@ -110,11 +110,17 @@ void put_xml_escaped(output& out, std::string_view text) {
 void put_csv_field(output& out, std::string_view text) {
   std::string replaced;
   const std::string_view valid = valid_utf8(text, replaced);
+  // A spreadsheet runs a cell that starts with one of these as a formula;
+  // a quote mark before it makes the cell text.
+  const bool formula =
+      !valid.empty() && std::string_view("=+-@\t\r").find(valid[0]) != std::string_view::npos;
   if (valid.find_first_of(",\"\r\n") == std::string_view::npos) {
+    if (formula) out.put('\'');
     out.put(valid);
     return;
   }
   out.put('"');
+  if (formula) out.put('\'');
   for (const char c : valid) {
     if (c == '"') out.put('"');
     out.put(c);

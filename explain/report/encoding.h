@@ -33,7 +33,9 @@ std::string_view valid_utf8(std::string_view text, std::string& replaced);
 void put_xml_escaped(output& out, std::string_view text);
 
 // `text` as one CSV field (RFC 4180), as valid UTF-8: quoted, with each
-// quote doubled, where it holds a comma, a quote, CR or LF.
+// quote doubled, where it holds a comma, a quote, CR or LF; after a quote
+// mark (') where it starts with = + - @, a tab or CR, which a spreadsheet
+// would take for a formula.
 void put_csv_field(output& out, std::string_view text);
 
 // The longest start of `text` of at most `size` bytes that does not cut a

@@ -43,25 +43,42 @@ inline constexpr std::size_t max_kept_warnings = 20;  // warnings
 // failing test cases is reported within three times runcheck's time.
 inline constexpr std::int64_t max_explained_test_cases = 1000;
 
-// What often goes wrong, named where it shows.
+// What often goes wrong, named where it shows. A run file's report says
+// each kind once, at the first line that calls for it; the summary counts
+// the lines after it that call for it too (file_summary::repeated_hints).
 struct hint {
   enum class kind {
-    file_ends_early,   // the read met the end of the run file
+    file_ends_early,   // the read met the end of the run file, short of its own counts
     text_for_count,    // text, not a number, stands where a count is due
     count_not_alone,   // a count line holds more than one number
     tabs,              // the line holds tabs, and only spaces separate keys
     commas,            // the line holds commas
     other_bytes,       // the line holds bytes that are not printable ASCII
     cr_line_ends,      // the line holds carriage returns without line feeds
+    text_in_run_line,  // a run line holds `text`, a token that is no whole number
     blank_run_line,    // a blank line where a run with keys is due: it reads as the number 0
     long_line,         // 1999 characters or more: the check reads it in pieces
     runs_on_one_line,  // the line at `line` holds `runs` expected runs, from run `run` on
     run_split,         // the line at `line` and the next hold run `run` between them
+    run_missing,       // the lines hold the runs before and after run `run`, not it
+    empty_last_run,    // the line at `line`, after the last run, is an empty run
+    key_per_line,      // from the line at `line` on, a line holds one key of the runs
   };
   kind what = kind::file_ends_early;
-  std::int64_t line = 0;  // runs_on_one_line, run_split: the line concerned
-  std::int64_t run = 0;   // runs_on_one_line, run_split: the first run concerned
+  // The line concerned, where it is not the finding's own; 0 for the
+  // finding's.
+  std::int64_t line = 0;
+  std::int64_t run = 0;   // runs_on_one_line, run_split, run_missing: the run concerned
   std::int64_t runs = 0;  // runs_on_one_line: how many runs the line holds
+  std::string text;       // text_in_run_line: the first token that is no whole number
+};
+
+// A hint kind said once in a run file, at `line`, that `more` lines after
+// it called for too.
+struct repeated_hint {
+  hint::kind what = hint::kind::file_ends_early;
+  std::int64_t line = 0;
+  std::int64_t more = 0;
 };
 
 // What a whole file looks like, said once per file.
@@ -71,6 +88,7 @@ enum class file_hint {
   empty,                // the file holds nothing but white space
   looks_like_run_file,  // a test-case file whose second line holds several numbers
   same_file,            // one file given as both the test-case file and the run file
+  test_case_file,       // the run file begins as the test-case file does: it holds test cases
 };
 
 // Where a finding stands in the run file.
@@ -85,6 +103,7 @@ struct file_place {
 struct count_finding {
   std::int32_t expected = 0;
   std::int32_t found = 0;
+  bool holds_text = false;  // no number stands where the count is due: `found` is the check's 0
   file_place at;
   std::vector<hint> hints;  // in the order a person should read them
 };
@@ -143,10 +162,13 @@ struct explanation {
   std::int32_t found_written = 0;
 };
 
-// A faulty program whose runs these are (variants.h).
+// The faulty programs whose runs these are (variants.h): every one that
+// writes them, the most likely first.
 struct variant_match {
-  std::string_view name;         // an identifier: "buffer_4"
-  std::string_view description;  // a noun phrase: "a program with a buffer of 4 records"
+  std::string_view name;  // the most likely, an identifier: "buffer_4"
+  // All of them as one noun phrase: "a program with a buffer of 3 or 4 records".
+  std::string description;
+  std::vector<std::string_view> alternatives;  // every one's identifier, `name` first
 };
 
 struct warning {
@@ -163,10 +185,14 @@ struct warning {
   std::int64_t run = 0;
 };
 
-// The test case after which the file is read out of step: the next test
-// case's count was read from a line that holds more than that one number,
-// or none, and not as the lines of a file holding the expected listing
-// would have put it there.
+// Whether a test case's count was read from the line where it stands in a
+// file equal to the expected listing, shifted by the slips found in the
+// file so far (in_step.h): in step, out of step, or may be out of step where
+// that line cannot be told. Only a test case read in step is explained.
+enum class step_state { in_step, out_of_step, may_be_out_of_step };
+
+// The test case read in step after which the next one is not, and why: what
+// its check read otherwise than a file holding the expected listing.
 struct shift {
   enum class cause {
     count_too_large,      // more run lines read than it has runs: from `line` on, lines past them
@@ -180,6 +206,9 @@ struct shift {
   // The line from which the next test case's count was read; 0 at the end
   // of the file.
   std::int64_t next_count_line = 0;
+  // Where the next test case's count stands cannot be told: the test cases
+  // after it may be read out of step.
+  bool may_be = false;
 };
 
 // A test case's runs laid end to end, expected or as read from a run file:
@@ -193,8 +222,8 @@ struct test_case_report {
   std::int32_t test_case = 0;
   // runcheck's verdict, under --strict also failed by a warning.
   bool passed = false;
-  bool failed_by_warning = false;        // runcheck passes it; --strict fails it for its warnings
-  bool out_of_step = false;              // its count was not read from its own count line
+  bool failed_by_warning = false;  // runcheck passes it; --strict fails it for its warnings
+  step_state step = step_state::in_step;
   std::optional<count_finding> count;    // when the count is wrong
   std::vector<run_finding> runs;         // the first max_kept_runs wrong runs
   std::int64_t more_runs = 0;            // wrong runs past those
@@ -206,8 +235,9 @@ struct test_case_report {
   std::vector<warning> warnings;  // the first max_kept_warnings
   std::int64_t more_warnings = 0;
   std::optional<shift> shifted;  // this test case put the file out of step
-  // Under the independent score's rule (independent_score.h), beside
-  // runcheck's verdict and never changing it.
+  // Under the independent score's rule, beside runcheck's verdict and never
+  // changing it: runcheck's verdict, or for a test case read out of step,
+  // passed where its expected lines stand exactly where its count stands.
   bool passed_independently = false;
   // Only when asked for (diagnosis_options::keep_runs), and only for a
   // failing test case that is explained (read in step, among the first
@@ -229,24 +259,34 @@ struct stop_report {
   std::int64_t line = 0;  // from 1; 0 where no line applies
   platform::open_failure failure = platform::open_failure::none;  // a file that did not open
   std::vector<file_hint> hints;
+  // A class list found two or more run files for the student, and checked
+  // none (`message` names them).
+  bool several_run_files = false;
 };
 
 struct file_summary {
   std::string test_case_file;
   std::string run_file;
+  // The student the run file belongs to, where a class is graded (set by
+  // the front end); empty otherwise.
+  std::string student;
   std::optional<stop_report> stopped;
   std::int32_t passed = 0;        // complete at file_ended; counts up before
   std::int32_t total = 0;         // test cases in the test-case file
   bool strict = false;            // warnings fail their test case (and a file-wide one, the file)
   std::vector<file_hint> hints;   // the run file's, said once
   std::vector<warning> warnings;  // file-wide
+  // file_ended only: the hints said once that lines after the first called
+  // for too, in the order they were first said.
+  std::vector<repeated_hint> repeated_hints;
   // file_ended only: the faulty program that explains every failing test case.
   std::optional<variant_match> variant;
   // file_ended only: failing test cases past max_explained_test_cases, neither
   // explained nor compared with the faulty programs one by one.
   std::int64_t unexplained = 0;
   // Test cases that pass under the independent score's rule
-  // (independent_score.h); counts up as `passed` does.
+  // (test_case_report::passed_independently); counts up as `passed` does,
+  // and is never below it.
   std::int32_t passed_independently = 0;
 
   // The exit status it calls for, at file_ended: 0 every test case passed,

@@ -3,10 +3,13 @@
 #include <cmath>
 #include <cstdint>
 
+#include "explain/report/audience.h"
+
 namespace runcheck::explain {
 
 submission_verdict verdict_of(const file_summary& summary) {
   if (summary.stopped) {
+    if (summary.stopped->several_run_files) return submission_verdict::several;
     if (summary.stopped->file != summary.run_file || summary.run_file == summary.test_case_file)
       return submission_verdict::stopped;
     return summary.stopped->failure == platform::open_failure::no_such_file
@@ -28,6 +31,8 @@ std::string_view name_of(submission_verdict verdict) {
       return "unreadable";
     case submission_verdict::stopped:
       return "stopped";
+    case submission_verdict::several:
+      return "several_run_files";
   }
   return {};
 }
@@ -48,6 +53,23 @@ std::string fraction_text(double fraction) {
   std::string decimals = std::to_string(rest + 10000).substr(1);
   while (decimals.back() == '0') decimals.pop_back();
   return text + "." + decimals;
+}
+
+std::int64_t own_warnings(const test_case_report& report) {
+  std::int64_t own = report.more_warnings;
+  for (const warning& w : report.warnings)
+    if (!about_test_case_file(w.what)) ++own;
+  return own;
+}
+
+void class_tally::add(const file_summary& summary) {
+  ++files_;
+  ++verdicts_[static_cast<std::size_t>(verdict_of(summary))];
+  if (summary.variant) {
+    program& p = programs_[summary.variant->name];
+    if (p.files == 0) p.description = summary.variant->description;
+    ++p.files;
+  }
 }
 
 }  // namespace runcheck::explain

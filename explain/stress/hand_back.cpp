@@ -133,8 +133,8 @@ void put_indented(output& out, std::string_view text, std::size_t most_lines = 6
 }
 
 // The expected listing beside what the program wrote, line by line; a row
-// that repeats the one above it (the empty runs of a test case that spends
-// the budget) is counted, not printed again.
+// that the rows below it repeat three times or more (the empty runs of a test
+// case that spends the budget) is counted, not printed again.
 void put_side_by_side(output& out, std::string_view expected, std::string_view written,
                       std::string_view written_name) {
   constexpr std::size_t most_rows = 40;
@@ -164,14 +164,15 @@ void put_side_by_side(output& out, std::string_view expected, std::string_view w
   std::size_t printed = 0;
   for (std::size_t i = 0; i < rows && printed < most_rows;) {
     std::string row = row_of(i);
+    // A few alike (a count line and a run of one key) are printed; a row
+    // alike many times over is counted.
+    constexpr std::size_t counted = 4;
     std::size_t same = 1;
     while (i + same < rows && row_of(i + same) == row) ++same;
+    if (same < counted) same = 1;
     out.put("  ").put(row).put('\n');
-    if (same > 1) {
-      out.put("  ... the same ")
-          .put_int(static_cast<std::int64_t>(same - 1))
-          .put(same == 2 ? " more time\n" : " more times\n");
-    }
+    if (same > 1)
+      out.put("  ... the same ").put_int(static_cast<std::int64_t>(same - 1)).put(" more times\n");
     printed += same > 1 ? 2 : 1;
     i += same;
     if (printed >= most_rows && i < rows)

@@ -117,7 +117,7 @@ bool report_files(const std::string& test_case_file, const std::string& run_file
                   report_printer& printer) {
   const auto line = std::make_unique<key_line>();
   stop why;
-  test_case_file_watcher watcher(false);
+  test_case_file_watcher watcher;
   const std::optional<expected_runs> expected =
       generate_expected_runs(test_case_file.c_str(), *line, &watcher, why);
   if (!expected) return false;
@@ -145,8 +145,7 @@ trial_result run_trial(const trial_setup& setup, const test_case_file& file) {
   const std::string input = folder + "/" + default_test_case_file;
   const std::string output = setup.session_folder + "/stdout.txt";
   const std::string errors = setup.session_folder + "/stderr.txt";
-  if (!platform::remove_folder(folder) || !platform::make_folder(folder) ||
-      !write_file(input, file_text(file))) {
+  if (!platform::empty_folder(folder) || !write_file(input, file_text(file))) {
     return {.kind = failure_kind::not_started,
             .why = "its folder could not be made in " + setup.session_folder};
   }
