@@ -111,13 +111,21 @@ struct scale {
   }
 };
 
-// The scale that holds the expected keys and every position read; each read
-// run is drawn from its expected run's start.
-scale scale_of(const laid_runs& expected, const laid_runs& read) {
+// The scale that holds the expected keys, every position read and the
+// first wrong key's; each read run is drawn from its expected run's start.
+scale scale_of(const test_case_report& report) {
+  const laid_runs& expected = report.expected_runs;
+  const laid_runs& read = report.read_runs;
   scale s;
   std::size_t n = expected.keys.size();
   for (std::size_t r = 0; r < read.ends.size() && r < expected.ends.size(); ++r) {
     n = std::max(n, run_start(expected, r) + read.ends[r] - run_start(read, r));
+  }
+  if (!report.runs.empty()) {
+    const auto run = static_cast<std::size_t>(report.runs[0].run);
+    if (run < expected.ends.size())
+      n = std::max(
+          n, run_start(expected, run) + static_cast<std::size_t>(report.runs[0].position) + 1);
   }
   s.positions = std::max<std::size_t>(n, 1);
   s.low = expected.keys.empty() ? 0 : expected.keys[0];
@@ -136,14 +144,15 @@ scale scale_of(const laid_runs& expected, const laid_runs& read) {
   return s;
 }
 
-// Every other run's stretch shaded, with the run's number above it.
+// Every other run's stretch shaded, with the run's number above it; an
+// empty run has no stretch.
 void put_run_stretches(output& out, const laid_runs& expected, const scale& s) {
   const double half = std::max(s.step / 2, s.r + 1);
   for (std::size_t run = 0; run < expected.ends.size(); ++run) {
     const std::size_t first = run_start(expected, run);
-    const std::size_t end = std::max(expected.ends[run], first + 1);
+    if (expected.ends[run] == first) continue;
     const double x0 = std::max(left, s.x_of(first) - half);
-    const double x1 = std::min(right_edge, s.x_of(end - 1) + half);
+    const double x1 = std::min(right_edge, s.x_of(expected.ends[run] - 1) + half);
     if (run % 2 == 1) {
       put_all(out, R"(<rect x=")", x0, R"(" y=")", top, R"(" width=")", x1 - x0, R"(" height=")",
               plot_height, R"(" fill="#f0f0f0"/>)");
@@ -227,7 +236,7 @@ void put_first_wrong_key(output& out, const test_case_report& report, const scal
 
 void put_chart(output& out, const test_case_report& report, std::string_view label) {
   const laid_runs& expected = report.expected_runs;
-  const scale s = scale_of(expected, report.read_runs);
+  const scale s = scale_of(report);
   put_all(out, R"(<svg class="chart" viewBox="0 0 )", width, " ", height,
           R"(" role="img" aria-label=")");
   put_xml_escaped(out, label);
