@@ -66,15 +66,24 @@ std::string_view valid_utf8(std::string_view text, std::string& replaced) {
   const bool ascii = std::all_of(text.begin(), text.end(),
                                  [](char c) { return static_cast<unsigned char>(c) < 0x80; });
   if (ascii) return text;
-  std::string& result = replaced;
-  result.clear();
-  for (std::size_t i = 0; i < text.size();) {
+  // The first byte that is not part of valid UTF-8; the text is given back
+  // as it stands when there is none.
+  std::size_t i = 0;
+  while (i < text.size()) {
     const auto c = static_cast<unsigned char>(text[i]);
     const std::size_t n = c >= 0x80 ? utf8_sequence(text.substr(i)) : 1;
-    result.append(n > 0 ? text.substr(i, n) : "\xEF\xBF\xBD");
+    if (n == 0) break;
+    i += n;
+  }
+  if (i == text.size()) return text;
+  replaced.assign(text.substr(0, i));
+  while (i < text.size()) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    const std::size_t n = c >= 0x80 ? utf8_sequence(text.substr(i)) : 1;
+    replaced.append(n > 0 ? text.substr(i, n) : "\xEF\xBF\xBD");
     i += std::max<std::size_t>(n, 1);
   }
-  return result;
+  return replaced;
 }
 
 void put_xml_escaped(output& out, std::string_view text) {
