@@ -348,7 +348,9 @@ void json_printer::test_case(const file_summary& /*summary*/, const test_case_re
   if (report.count) {
     w.start_object();
     field_line<"line">(w, report.count->at.line);
-    field<"expected">(w, report.count->expected);
+    field<"expected">(w, report.listing_hidden
+                             ? std::nullopt
+                             : std::optional<std::int64_t>(report.count->expected));
     field<"found">(w, report.count->found);
     field_bool<"holds_text">(w, report.count->holds_text);
     put_name<"read">(w);
@@ -364,7 +366,8 @@ void json_printer::test_case(const file_summary& /*summary*/, const test_case_re
     field<"run">(w, run.run);
     field_line<"line">(w, run.at.line);
     field<"position">(w, run.position);
-    field<"expected">(w, run.expected);
+    field<"expected">(
+        w, report.listing_hidden ? std::nullopt : std::optional<std::int64_t>(run.expected));
     field<"found">(w, run.found);
     put_name<"expected_run">(w);
     if (run.expected_run) {

@@ -150,17 +150,19 @@ void put_hints(output& out, const std::vector<hint>& hints) {
   }
 }
 
-void put_count(output& out, const count_finding& count) {
+void put_count(output& out, const count_finding& count, bool hidden) {
   if (count.at.line == 0) {
     out.put("  end of file: the run file has ended where a number of runs is due\n");
   } else {
     put_where(out, count.at);
     if (count.holds_text) {
-      out.put("the number of runs cannot be read: expected ").put_int(count.expected);
-      out.put(", found text, which counts as 0");
+      out.put("the number of runs cannot be read: ");
+      if (!hidden) out.put("expected ").put_int(count.expected).put(", ");
+      out.put("found text, which counts as 0");
     } else {
-      out.put("the number of runs is wrong: expected ").put_int(count.expected);
-      out.put(", found ").put_int(count.found);
+      out.put("the number of runs is wrong: ");
+      if (!hidden) out.put("expected ").put_int(count.expected).put(", ");
+      out.put("found ").put_int(count.found);
     }
     out.put("\n    read:     ");
     put_read(out, count.at, 0);
@@ -278,15 +280,24 @@ void put_explanation(output& out, const explanation& e) {
   out.put(".\n");
 }
 
-void put_wrong_run(output& out, const run_finding& run) {
+void put_wrong_run(output& out, const run_finding& run, bool hidden) {
   put_where(out, run.at);
   put_run(out, run.run);
   out.put(" is wrong at the ").put(ordinal(run.position + 1)).put(" key");
-  out.put(": expected ").put_int(run.expected);
-  if (run.found) {
-    out.put(", found ").put_int(*run.found);
+  if (hidden) {
+    out.put(": ");
+    if (run.found) {
+      out.put("found ").put_int(*run.found);
+    } else {
+      out.put(run.at.line > 0 ? "the line ends before it" : "the file has ended");
+    }
   } else {
-    out.put(run.at.line > 0 ? ", but the line ends before it" : ", but the file has ended");
+    out.put(": expected ").put_int(run.expected);
+    if (run.found) {
+      out.put(", found ").put_int(*run.found);
+    } else {
+      out.put(run.at.line > 0 ? ", but the line ends before it" : ", but the file has ended");
+    }
   }
   const auto p = static_cast<std::size_t>(run.position);
   if (run.expected_run) {
@@ -318,7 +329,11 @@ void put_shift(output& out, const test_case_report& report, const shift& shifted
         break;
       }
       out.put("its count says ").put_int(found).put(found == 1 ? " run" : " runs");
-      out.put(" where it has ").put_int(expected);
+      if (report.listing_hidden) {
+        out.put(", not the number it has");
+      } else {
+        out.put(" where it has ").put_int(expected);
+      }
       if (shifted.why == shift::cause::count_too_large && shifted.line > 0)
         out.put(", so line ").put_int(shifted.line).put(" was read as one of its runs");
       break;
@@ -514,9 +529,9 @@ void put_test_case_text(output& body, const file_summary& summary, const test_ca
     body.put("  recognised: ").put(these_are_the_runs_of).put(report.variant->description);
     body.put("\n");
   }
-  if (report.count) put_count(body, *report.count);
+  if (report.count) put_count(body, *report.count, report.listing_hidden);
   for (std::size_t i = 0; i < report.runs.size(); ++i) {
-    put_wrong_run(body, report.runs[i]);
+    put_wrong_run(body, report.runs[i], report.listing_hidden);
     if (i == 0 && report.why) put_explanation(body, *report.why);
   }
   if (report.more_runs > 0) {

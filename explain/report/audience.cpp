@@ -30,6 +30,9 @@ test_case_report for_audience(const test_case_report& report, audience who) {
   test_case_report seen = report;
   if (who == audience::student) {
     for (run_finding& run : seen.runs) run.expected_run.reset();
+    seen.listing_hidden = true;
+    seen.why.reset();
+    seen.expected_runs = {};
     drop_test_case_file_warnings(seen.warnings);
   }
   return seen;

@@ -1,8 +1,9 @@
 // Who reads a report, and what each may see of it. A student sees which test
-// case fails, the line and position in their own file, the explanation of the
-// first wrong key and the faulty program recognised, but never the expected
-// listing: a student shown the expected runs copies them into the run file.
-// An instructor sees everything. Any printer can filter a report with these.
+// case fails, the line, run and position in their own file, what kind of
+// mistake it is, the faulty program recognised and the hints, but nothing of
+// the expected listing: no expected key, no expected count and no buffer. A
+// student shown them rebuilds the hidden listing from a few submissions. An
+// instructor sees everything. Any printer can filter a report with these.
 #pragma once
 
 #include "explain/report/report.h"
@@ -19,9 +20,9 @@ enum class audience { instructor, student };
 // student's warnings leaves them out.
 bool about_test_case_file(warning::kind what);
 
-// `report` as `who` may see it: for a student, each wrong run's expected
-// keys are left out (run_finding::expected_run), and so are the warnings
-// about the test-case file.
+// `report` as `who` may see it: for a student, marked listing_hidden, with
+// each wrong run's expected keys (run_finding::expected_run), the why and
+// the expected runs left out, and the warnings about the test-case file.
 test_case_report for_audience(const test_case_report& report, audience who);
 
 // `summary` as `who` may see it: for a student, without the warnings about

@@ -235,6 +235,9 @@ struct test_case_report {
   std::vector<warning> warnings;  // the first max_kept_warnings
   std::int64_t more_warnings = 0;
   std::optional<shift> shifted;  // this test case put the file out of step
+  // For a student (audience.h): the expected keys and counts are left out of
+  // every finding, and `why` and the expected runs are gone.
+  bool listing_hidden = false;
   // Under the independent score's rule, beside runcheck's verdict and never
   // changing it: runcheck's verdict, or for a test case read out of step,
   // passed where its expected lines stand exactly where its count stands.
