@@ -247,7 +247,7 @@ int grade_in_format(const options& given, output& out, output& err) {
     err.put("runcheck-explain: ").put(listed.error()).put("\n");
     return 2;
   }
-  const std::unique_ptr<report_printer> printer = row.printer(out, given.files[0]);
+  const std::unique_ptr<report_printer> printer = row.printer(out, given.files[0], given.results);
   audience_printer seen(*printer, given.reader);
   const int status = grade(given, listed, seen,
                            {.notes = row.notes_on_stderr ? &err : nullptr,

@@ -14,16 +14,19 @@ namespace runcheck::explain {
 namespace {
 
 template <typename printer>
-std::unique_ptr<report_printer> make(output& out, const std::string& /*test_case_file*/) {
+std::unique_ptr<report_printer> make(output& out, const std::string& /*test_case_file*/,
+                                     const results_settings& /*results*/) {
   return std::make_unique<printer>(out);
 }
 
 template <results_printer::system which>
-std::unique_ptr<report_printer> make_results(output& out, const std::string& /*test_case_file*/) {
-  return std::make_unique<results_printer>(out, which);
+std::unique_ptr<report_printer> make_results(output& out, const std::string& /*test_case_file*/,
+                                             const results_settings& results) {
+  return std::make_unique<results_printer>(out, which, results);
 }
 
-std::unique_ptr<report_printer> make_html(output& out, const std::string& test_case_file) {
+std::unique_ptr<report_printer> make_html(output& out, const std::string& test_case_file,
+                                          const results_settings& /*results*/) {
   return std::make_unique<html_printer>(out, test_case_file);
 }
 

@@ -65,9 +65,10 @@ using judge_delivery = bool (*)(const judge_printer& printer, const judge_call& 
                                 output& err);
 
 // The printer of a format that is not a judge's, for a call whose test-case
-// file is `test_case_file`.
+// file is `test_case_file`; Gradescope's takes `results` too.
 using printer_factory = std::unique_ptr<report_printer> (*)(output& out,
-                                                            const std::string& test_case_file);
+                                                            const std::string& test_case_file,
+                                                            const results_settings& results);
 
 struct format_row {
   format id = format::text;

@@ -16,6 +16,8 @@ namespace runcheck::explain {
 const std::string_view usage =
     "usage: runcheck-explain [--format NAME] [--audience WHO] [--strict]\n"
     "                        [TEST_CASE_FILE [RUN_FILE...]]\n"
+    "       runcheck-explain --format gradescope [--points TOTAL]\n"
+    "                        [--visibility WHEN] TEST_CASE_FILE RUN_FILE\n"
     "       runcheck-explain --roster ROSTER [--format NAME] [TEST_CASE_FILE]\n"
     "       runcheck-explain --submissions FOLDER [--format NAME] [TEST_CASE_FILE]\n"
     "       runcheck-explain --format kattis INPUT ANSWER FEEDBACK_DIR < RUN_FILE\n"
@@ -68,6 +70,12 @@ constexpr std::string_view help_after_formats =
     "                grade every student of a course tool's bulk download: a folder\n"
     "                per student (Moodle), or files named after the student\n"
     "                (Canvas), the run file replacement_output.txt in any case\n"
+    "  --points TOTAL\n"
+    "                gradescope: the points of the whole assignment, shared evenly\n"
+    "                by the test cases (default: one point per test case)\n"
+    "  --visibility WHEN\n"
+    "                gradescope: when students see the tests: hidden,\n"
+    "                after_due_date, after_published or visible (the default)\n"
     "  --strict      a warning fails its test case: numbers after a run's last key,\n"
     "                text after the last test case, keys outside -1..32767, a test\n"
     "                case stopped by the 500 passes\n"
@@ -148,7 +156,9 @@ enum class option_id {
   testset,
   group,
   appes,
-  submissions
+  submissions,
+  points,
+  visibility
 };
 
 struct option_row {
@@ -214,6 +224,14 @@ constexpr option_row option_rows[] = {
      .name = "--submissions",
      .takes_value = true,
      .takes = "the folder of a course tool's bulk download"},
+    {.id = option_id::points,
+     .name = "--points",
+     .takes_value = true,
+     .takes = "the assignment's points, a number above 0"},
+    {.id = option_id::visibility,
+     .name = "--visibility",
+     .takes_value = true,
+     .takes = "hidden, after_due_date, after_published or visible"},
 };
 constexpr std::size_t option_count = std::size(option_rows);  // one row per option_id, in order
 
@@ -330,13 +348,17 @@ constexpr facts format_not_testlib = facts{1} << 34U;  // a format but testlib
 constexpr facts appes = facts{1} << 35U;               // -appes
 constexpr facts no_report_file = facts{1} << 36U;      // fewer than four files
 constexpr facts submissions = facts{1} << 37U;         // --submissions
+constexpr facts gradescope_setting = facts{1} << 38U;  // --points or --visibility
+constexpr facts format_not_gradescope = facts{1} << 39U;  // a format but gradescope
+constexpr facts points_unreadable = facts{1} << 40U;      // --points' value is out of range
+constexpr facts visibility_unknown = facts{1} << 41U;     // --visibility names no visibility
 constexpr facts always = facts{1} << 63U;
 
 // The rules of the command line, in the order they are checked: the first
 // that holds is said. A rule holds where one of `first` and one of `second`
-// hold together. In a message, {format}, {audience}, {seed}, {tests} and
-// {time limit} stand for the values given, {formats} for every format's name and {audience formats}
-// for the names of those that --audience applies to.
+// hold together. In a message, {format}, {audience}, {seed}, {tests},
+// {time limit}, {points} and {visibility} stand for the values given, {formats} for every format's
+// name and {audience formats} for the names of those that --audience applies to.
 struct rule {
   facts first = 0;
   facts second = 0;
@@ -381,6 +403,12 @@ constexpr rule rules[] = {
     {testlib_option, format_not_testlib, "--testset, --group and -appes go with --format testlib"},
     {appes, no_report_file,
      "-appes follows a report file: --format testlib INPUT RUN_FILE ANSWER REPORT -appes"},
+    {gradescope_setting, format_not_gradescope,
+     "--points and --visibility go with --format gradescope"},
+    {points_unreadable, always,
+     "--points takes a number above 0, at most 1000000, in decimal digits, not {points}"},
+    {visibility_unknown, always,
+     "--visibility takes hidden, after_due_date, after_published or visible, not {visibility}"},
     {trace_not_a_test_case, always, "--trace needs a test case number from 1"},
     {trace, two_files | json_output, "--trace reads one test-case file, and writes no JSON"},
     {coverage, two_files, "--coverage reads one test-case file"},
@@ -405,6 +433,8 @@ std::string message_of(const rule& r, const arguments& read) {
   replace_all(message, "{seed}", read[option_id::seed]);
   replace_all(message, "{tests}", read[option_id::tests]);
   replace_all(message, "{time limit}", read[option_id::time_limit]);
+  replace_all(message, "{points}", read[option_id::points]);
+  replace_all(message, "{visibility}", read[option_id::visibility]);
   replace_all(message, "{formats}", all_format_names());
   std::vector<std::string_view> names;
   for (const format_row& f : formats())
@@ -441,6 +471,25 @@ std::optional<double> time_limit_of(std::string_view text) {
       !(seconds > 0 && seconds <= longest))
     return {};
   return seconds;
+}
+
+// --points' value: above 0, at most a million, in decimal digits ("100",
+// "12.5").
+std::optional<double> points_of(std::string_view text) {
+  constexpr double most = 1000000;
+  double points = 0;
+  const auto [stop, error] =
+      std::from_chars(text.data(), text.data() + text.size(), points, std::chars_format::fixed);
+  if (text.empty() || error != std::errc() || stop != text.data() + text.size() ||
+      !(points > 0 && points <= most))
+    return {};
+  return points;
+}
+
+// --visibility's value: one of Gradescope's words.
+bool is_visibility(std::string_view text) {
+  return text == "hidden" || text == "after_due_date" || text == "after_published" ||
+         text == "visible";
 }
 
 // --trace's value: digits, after a + perhaps. A number past the largest is
@@ -502,6 +551,11 @@ facts facts_of(const arguments& read, const format_row& row) {
       {appes, given(option_id::appes)},
       {no_report_file, read.files.size() < 4},
       {submissions, given(option_id::submissions)},
+      {gradescope_setting, given(option_id::points) || given(option_id::visibility)},
+      {format_not_gradescope, row.id != format::gradescope},
+      {points_unreadable, given(option_id::points) && !points_of(read[option_id::points])},
+      {visibility_unknown,
+       given(option_id::visibility) && !is_visibility(read[option_id::visibility])},
   };
   facts holds = always;
   for (const auto& [fact, when] : table)
@@ -555,6 +609,9 @@ options parse_options(std::span<const std::string_view> args) {
   if (read[option_id::audience] == "student") result.reader = audience::student;
   result.roster = read[option_id::roster];
   result.submissions = read[option_id::submissions];
+  result.results = {.points = points_of(read[option_id::points]).value_or(0),
+                    .visibility = read.has(option_id::visibility) ? read[option_id::visibility]
+                                                                  : std::string("visible")};
   result.files = read.files;
   if (read.has(option_id::make_tests)) {
     result.what = options::action::make_tests;

@@ -33,11 +33,12 @@ struct options {
   // testlib: the report file, empty none; with -appes, written as XML.
   std::string report_file;
   bool appes = false;
-  std::uint64_t seed = 1;  // make_tests
-  stress_options stress;   // stress: the program, and --seed, --tests, ... as given
-  std::string extend;      // make_tests: the test-case file to add to; empty none
-  bool minimize = false;   // coverage: write the fewest test cases that catch as much
-  std::string error;       // wrong: what is wrong, for a person
+  std::uint64_t seed = 1;    // make_tests
+  stress_options stress;     // stress: the program, and --seed, --tests, ... as given
+  std::string extend;        // make_tests: the test-case file to add to; empty none
+  bool minimize = false;     // coverage: write the fewest test cases that catch as much
+  results_settings results;  // gradescope: --points and --visibility
+  std::string error;         // wrong: what is wrong, for a person
 };
 
 // Reads `args` (without the program's name). An option's value is the next

@@ -1,6 +1,8 @@
 #include "explain/grading/grading_printers.h"
 
+#include <cstdint>
 #include <string_view>
+#include <utility>
 
 #include "explain/printers/json_writer.h"
 #include "explain/printers/sentences.h"
@@ -36,7 +38,22 @@ constexpr std::size_t tests_room = results_file_cap - 2 * checker_message_cap - 
 // What one test's message may take.
 constexpr std::size_t test_message_cap = 16000;
 
-results_printer::results_printer(output& out, system which) : out_(out), which_(which) {}
+results_printer::results_printer(output& out, system which, results_settings settings)
+    : out_(out), which_(which), settings_(std::move(settings)) {}
+
+namespace {
+
+// Points as Gradescope reads them: a whole number where one point per test
+// case is meant, else the assignment's points shared.
+void put_points(json_writer& w, double points, bool whole) {
+  if (whole) {
+    w.integer(static_cast<std::int64_t>(points));
+  } else {
+    w.number(points);
+  }
+}
+
+}  // namespace
 results_printer::~results_printer() = default;
 
 void results_printer::file_begun(const file_summary& /*summary*/) {
@@ -58,7 +75,17 @@ void results_printer::test_case(const file_summary& summary, const test_case_rep
                                 ? block
                                 : std::string(utf8_prefix(block, test_message_cap)) +
                                       "\n[cut here: the message is too long]\n";
-  const int points = report.passed_independently ? 1 : 0;
+  // One judgement for status, points and message: the independent score's.
+  const bool scores = report.passed_independently;
+  const bool whole = settings_.points <= 0;
+  const double each = whole ? 1 : settings_.points / static_cast<double>(summary.total);
+  std::string message;
+  if (scores && !report.passed) {
+    message =
+        "runcheck fails this test case, reading it out of step after a slip before it; its "
+        "runs stand where they are due, so it scores.\n";
+  }
+  message += shown;
   d.w.start_object();
   d.w.key("name");
   d.w.string("test case " + number);
@@ -66,24 +93,24 @@ void results_printer::test_case(const file_summary& summary, const test_case_rep
     d.w.key("number");
     d.w.string(number);
     d.w.key("score");
-    d.w.integer(points);
+    put_points(d.w, scores ? each : 0, whole);
     d.w.key("max_score");
-    d.w.integer(1);
+    put_points(d.w, each, whole);
     d.w.key("status");
-    d.w.string(report.passed ? "passed" : "failed");
+    d.w.string(scores ? "passed" : "failed");
     d.w.key("output");
-    d.w.string(shown);
+    d.w.string(message);
     d.w.key("output_format");
     d.w.string("text");
     d.w.key("visibility");
-    d.w.string("visible");
+    d.w.string(settings_.visibility);
   } else {
     d.w.key("points");
-    d.w.integer(points);
+    d.w.integer(scores ? 1 : 0);
     d.w.key("max_points");
     d.w.integer(1);
     d.w.key("message");
-    d.w.string(shown);
+    d.w.string(message);
   }
   d.w.end_object();
 }
@@ -105,14 +132,20 @@ void results_printer::file_ended(const file_summary& summary) {
   text = std::string(utf8_prefix(text, checker_message_cap));
   const double fraction = independent_fraction(summary);
   if (which_ == system::gradescope) {
+    // The score is out of the tests' max_score: the test cases passed, or
+    // the assignment's points in the same share.
     d.w.key("score");
-    d.w.integer(summary.passed_independently);
+    if (settings_.points <= 0) {
+      d.w.integer(summary.passed_independently);
+    } else {
+      d.w.number(settings_.points * fraction);
+    }
     d.w.key("output");
     d.w.string(text);
     d.w.key("output_format");
     d.w.string("text");
     d.w.key("visibility");
-    d.w.string("visible");
+    d.w.string(settings_.visibility);
   } else {
     d.w.key("gradable");
     d.w.boolean(!summary.stopped);

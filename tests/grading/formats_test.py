@@ -49,8 +49,9 @@ broken = write("broken.txt", "3\n0\n")  # a test case of no keys: no run file ca
 
 
 def leaks(text):
-    """The expected runs, or their label, in a student's message."""
-    return "expected:" in text or any(r in text for r in runs[1:]) or runs[0][:-6] in text and runs[0] in text
+    """The expected runs, an expected key or count, or the buffer, in a student's message."""
+    return "expected" in text or "why:" in text or any(r in text for r in runs[1:]) \
+        or runs[0][:-6] in text and runs[0] in text
 
 
 # gradescope and prairielearn: one JSON document, exit 0 whenever written.
@@ -69,7 +70,17 @@ for name, stopped_by in [("passing", passing), ("failing", failing), ("missing",
             check(t["status"] in ("passed", "failed") and isinstance(t["number"], str), f"gradescope {name}: {t}")
             check(t["visibility"] in ("hidden", "after_due_date", "after_published", "visible"), f"gradescope {name}")
             check(0 <= t["score"] <= t["max_score"] and not leaks(t["output"]), f"gradescope {name}: {t}")
+            # One judgement: a test passes exactly where it has its points.
+            check((t["status"] == "passed") == (t["score"] == t["max_score"]), f"gradescope {name}: {t}")
         check(doc["score"] == {"passing": 3, "failing": 2}.get(name, 0), f"gradescope {name}: score {doc['score']}")
+        check(doc["score"] == sum(t["score"] for t in doc["tests"]), f"gradescope {name}: sum")
+        # --points shares the assignment's points; --visibility is passed on.
+        status, out, _ = run(explain, "--format", "gradescope", "--points", "12.5", "--visibility", "hidden", *files)
+        shared = json.loads(out)
+        check(status == 0 and (name == "missing" or abs(sum(t["max_score"] for t in shared["tests"]) - 12.5) < 1e-9),
+              f"points {name}")
+        check(abs(shared["score"] - 12.5 * doc["score"] / 3) < 1e-9, f"points {name}: {shared['score']}")
+        check({t["visibility"] for t in shared["tests"]} | {shared["visibility"]} == {"hidden"}, f"visibility {name}")
     status, out, _ = run(explain, "--format", "prairielearn", *files)
     doc = json.loads(out)
     check(status == 0 and 0 <= doc["score"] <= 1 and isinstance(doc["message"], str), f"prairielearn {name}")
