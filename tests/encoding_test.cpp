@@ -117,10 +117,10 @@ TEST(encoding, csv_field_reads_back) {
     put_csv_field(out, text);
     std::string replaced;
     // A cell a spreadsheet would run as a formula reads back after a quote mark.
-    const std::string valid(valid_utf8(text, replaced));
+    const std::string kept(valid_utf8(text, replaced));
     const bool formula =
-        !valid.empty() && std::string_view("=+-@\t\r").find(valid[0]) != std::string_view::npos;
-    EXPECT_EQ((formula ? "'" : "") + valid, read_csv_field(out.text()));
+        !kept.empty() && std::string_view("=+-@\t\r").find(kept[0]) != std::string_view::npos;
+    EXPECT_EQ((formula ? "'" : "") + kept, read_csv_field(out.text()));
     const bool quoted = out.text().starts_with('"');
     EXPECT_EQ(quoted, text.find_first_of(",\"\r\n") != std::string::npos);
   }

@@ -83,7 +83,7 @@ sample_file stopped_file() {
   return f;
 }
 
-std::string printed(report_printer& printer, output& out, const sample_file& f) {
+std::string printed(report_printer& printer, const output& out, const sample_file& f) {
   printer.file_begun(f.summary);
   for (const test_case_report& r : f.reports) printer.test_case(f.summary, r);
   printer.file_ended(f.summary);
