@@ -28,9 +28,21 @@ bool begins_as(std::string_view run_head, std::string_view test_case_head) {
   return !test_case_head.empty() && run_head.starts_with(test_case_head);
 }
 
+namespace {
+
+// Digits and spaces alone, as a program writes its runs: nothing in it for
+// a hint on bytes or text. One pass, where the hints' own take several.
+bool digits_and_spaces(std::string_view text) {
+  return std::all_of(text.begin(), text.end(),
+                     [](char c) { return c == ' ' || (c >= '0' && c <= '9'); });
+}
+
+}  // namespace
+
 void add_text_hints(const file_place& at, bool utf16, std::vector<hint>& hints,
                     bool may_end_early) {
   if (at.line == 0 && may_end_early) hints.push_back(hint{.what = hint::kind::file_ends_early});
+  if (digits_and_spaces(at.text)) return;
   if (at.text.find('\t') != std::string::npos) hints.push_back(hint{.what = hint::kind::tabs});
   if (at.text.find(',') != std::string::npos) hints.push_back(hint{.what = hint::kind::commas});
   if (lone_carriage_return(at.text)) hints.push_back(hint{.what = hint::kind::cr_line_ends});
@@ -38,6 +50,7 @@ void add_text_hints(const file_place& at, bool utf16, std::vector<hint>& hints,
 }
 
 std::string_view first_text_token(std::string_view text) {
+  if (digits_and_spaces(text)) return {};
   while (!text.empty()) {
     const std::size_t end = std::min(text.find(' '), text.size());
     const std::string_view token = text.substr(0, end);
@@ -66,7 +79,7 @@ void set_count_hints(count_finding& count, bool utf16, bool may_end_early) {
 void set_run_hints(run_finding& run, std::optional<std::int64_t> long_line, bool utf16,
                    bool may_end_early) {
   run.hints.clear();
-  if (run.at.line > 0 && token_count(run.at.text) == 0 && run.expected_run &&
+  if (run.at.line > 0 && first_token(run.at.text).empty() && run.expected_run &&
       !run.expected_run->empty())
     run.hints.push_back(hint{.what = hint::kind::blank_run_line});
   if (const std::string_view token = first_text_token(run.at.text); !token.empty())

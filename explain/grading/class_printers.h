@@ -17,6 +17,8 @@ namespace runcheck::explain {
 // reported in its summary (file_summary::student).
 class student_printer final : public report_printer {
  public:
+  // The student is given with a run file's file_begun and file_ended, not
+  // with each test case's summary, which would copy it for every one.
   explicit student_printer(report_printer& printer) : printer_(printer) {}
 
   // The student of the next run file.

@@ -38,6 +38,13 @@ void put_window(output& out, std::size_t n, std::size_t p, const put_item& put) 
 // that a bracket shown is always the mark of the position, never the file's.
 void put_token(output& out, std::string_view token) {
   constexpr std::size_t longest = 24;
+  // A number, as most tokens are: nothing to escape or cut.
+  if (token.size() <= longest && std::all_of(token.begin(), token.end(), [](char c) {
+        return (c >= '0' && c <= '9') || c == '-';
+      })) {
+    out.put(token);
+    return;
+  }
   std::string_view shown = token.substr(0, longest);
   for (std::size_t bracket = shown.find_first_of("[]"); bracket != std::string_view::npos;
        bracket = shown.find_first_of("[]")) {
