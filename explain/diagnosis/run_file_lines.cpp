@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 #include <string_view>
+#include <utility>
 
 namespace runcheck::explain {
 
@@ -18,50 +19,44 @@ std::int32_t saturated(std::int64_t value) {
       value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
 }
 
-// The value of the sign and digits at the start of `word`, saturated; sets
-// `whole` when nothing else follows them.
-std::optional<std::int32_t> leading_number(std::string_view word, bool& whole) {
-  std::size_t i = !word.empty() && (word[0] == '-' || word[0] == '+') ? 1 : 0;
-  const bool negative = i == 1 && word[0] == '-';
-  if (i == word.size() || !is_digit(word[i])) return std::nullopt;
-  std::int64_t value = 0;
-  for (; i < word.size() && is_digit(word[i]); ++i) {
-    value = std::min<std::int64_t>(value * 10 + (word[i] - '0'), std::int64_t{1} << 32);
-  }
-  whole = i == word.size();
-  return saturated(negative ? -value : value);
-}
-
-// Cuts `bytes` (a line without its line feed) into `line`'s words.
+// Cuts `bytes` (a line without its line feed) into `line`'s words: a word's
+// value is that of the sign and digits at its start, saturated; the word is
+// a whole number when nothing else follows them. One pass over the bytes.
 void cut_into_words(std::string_view bytes, file_line& line) {
   // A carriage return before the line feed ends the line; anywhere else it
   // is read as part of a word.
   if (bytes.ends_with('\r')) bytes.remove_suffix(1);
-  for (std::size_t i = 0; i < bytes.size();) {
-    if (is_word_break(bytes[i])) {
-      line.odd = line.odd || bytes[i] != ' ';
-      ++i;
+  const char* p = bytes.data();
+  const char* const end = p + bytes.size();
+  while (p != end) {
+    if (is_word_break(*p)) {
+      line.odd = line.odd || *p != ' ';
+      ++p;
       continue;
     }
-    std::size_t end = i;
-    while (end < bytes.size() && !is_word_break(bytes[end])) ++end;
-    const std::string_view word = bytes.substr(i, end - i);
-    bool whole = false;
-    const std::optional<std::int32_t> number = leading_number(word, whole);
+    const bool negative = *p == '-';
+    if (*p == '-' || *p == '+') ++p;
+    const char* const digits = p;
+    std::int64_t value = 0;  // stops growing past 2^32: saturated below
+    for (; p != end && is_digit(*p); ++p) {
+      if (value < (std::int64_t{1} << 32)) value = value * 10 + (*p - '0');
+    }
+    const bool number = p != digits;
+    const bool whole = number && (p == end || is_word_break(*p));
+    while (p != end && !is_word_break(*p)) ++p;
     if (line.words == 0 && number) {
       line.count_read = true;
-      line.count = *number;
+      line.count = saturated(negative ? -value : value);
       line.count_whole = whole;
     }
     ++line.words;
     if (!whole) {
       line.text = true;
     } else if (line.numbers.size() < run_file_lines::max_line_words) {
-      line.numbers.push_back(*number);
+      line.numbers.push_back(saturated(negative ? -value : value));
     } else {
       line.overflow = true;
     }
-    i = end;
   }
 }
 
@@ -79,6 +74,10 @@ bool run_file_lines::read_line() {
   if (!open()) return false;
   const std::int64_t start = file_->offset();
   bytes_.clear();
+  // The line: in the reader's block where it lies whole in one (it stays
+  // there until the next read), else gathered into bytes_.
+  std::string_view text;
+  bool gathered = false;
   bool cut = false;
   bool any = false;
   for (std::string_view block = file_->buffered(); !block.empty(); block = file_->buffered()) {
@@ -87,6 +86,12 @@ bool run_file_lines::read_line() {
         static_cast<const char*>(std::memchr(block.data(), '\n', block.size()));
     const std::size_t n =
         feed == nullptr ? block.size() : static_cast<std::size_t>(feed - block.data());
+    if (feed != nullptr && !gathered && n <= max_line_bytes) {
+      text = block.substr(0, n);
+      file_->consume(n + 1);
+      break;
+    }
+    gathered = true;
     const std::size_t room = max_line_bytes - std::min(bytes_.size(), max_line_bytes);
     cut = cut || n > room;
     bytes_.append(block.substr(0, std::min(n, room)));
@@ -94,21 +99,37 @@ bool run_file_lines::read_line() {
     if (feed != nullptr) break;
   }
   if (!any) return false;
+  if (gathered) text = bytes_;
   const std::int64_t number = next_++;
-  const bool blank = std::all_of(bytes_.begin(), bytes_.end(), is_word_break);
-  if (blank && !cut) return true;
   file_line& kept = kept_.emplace_back();
+  if (!spare_.empty()) {
+    kept.numbers = std::move(spare_.back());
+    kept.numbers.clear();
+    spare_.pop_back();
+  }
   kept.number = number;
   kept.offset = start;
   kept.end = file_->offset();
   kept.overflow = cut;
-  cut_into_words(bytes_, kept);
+  cut_into_words(text, kept);
+  // A blank line (white space alone) is not kept.
+  if (kept.words == 0 && !cut) {
+    spare_.push_back(std::move(kept.numbers));
+    kept_.pop_back();
+  }
   return true;
+}
+
+void run_file_lines::forget_first() {
+  // A few lists are enough: lines are read about as fast as they go.
+  constexpr std::size_t most_spare = 64;
+  if (spare_.size() < most_spare) spare_.push_back(std::move(kept_.front().numbers));
+  kept_.pop_front();
 }
 
 void run_file_lines::keep_from(std::int64_t n) {
   keep_from_ = std::max(keep_from_, n);
-  while (!kept_.empty() && kept_.front().number < keep_from_) kept_.pop_front();
+  while (!kept_.empty() && kept_.front().number < keep_from_) forget_first();
 }
 
 const file_line* run_file_lines::line(std::int64_t n) {
@@ -133,7 +154,7 @@ std::int64_t run_file_lines::next_nonblank(std::int64_t n) {
 }
 
 void run_file_lines::skip_to(std::int64_t offset) {
-  kept_.clear();
+  while (!kept_.empty()) forget_first();
   // The lines before the offset are counted, not cut into words; the line
   // that holds it is read from the offset on.
   while (file_->offset() < offset) {

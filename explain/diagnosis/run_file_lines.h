@@ -68,6 +68,8 @@ class run_file_lines {
   void keep_from(std::int64_t n);
 
  private:
+  // Forgets the first line kept, keeping its storage for another.
+  void forget_first();
   // Reads the next line; keeps it when it is not blank. False at the end of
   // the file.
   bool read_line();
@@ -83,6 +85,9 @@ class run_file_lines {
   std::int64_t next_ = 1;       // the number of the next line to read
   std::int64_t keep_from_ = 1;
   std::string bytes_;  // a line gathered from several blocks
+  // The number lists of lines forgotten, kept for the lines read next: a
+  // line then costs no allocation once the first few are read.
+  std::vector<std::vector<std::int32_t>> spare_;
 };
 
 }  // namespace runcheck::explain
