@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 #include <functional>
 #include <limits>
 #include <map>
@@ -188,167 +189,39 @@ const std::vector<sample>& samples() {
   return all;
 }
 
-// Every pair of the options above: refused with the message below, or, where
-// the pair is not listed, taken together.
+// The pairs refused and their messages, from tests/data/option_pairs.txt.
+std::map<std::pair<std::string, std::string>, std::string> refused_pairs() {
+  std::ifstream in(RUNCHECK_TESTS_DIR "/data/option_pairs.txt");
+  EXPECT_TRUE(in.is_open());
+  std::map<std::pair<std::string, std::string>, std::string> pairs;
+  std::string audience_message;
+  for (std::string line; std::getline(in, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    const std::size_t tab = line.find('\t');
+    const std::size_t second = line.find('\t', tab + 1);
+    const std::string a = line.substr(0, tab);
+    std::string message = line.substr(second + 1);
+    if (a == "audience_message") {
+      audience_message = message;
+      continue;
+    }
+    if (message == "{audience}") message = audience_message;
+    pairs[{a, line.substr(tab + 1, second - tab - 1)}] = message;
+  }
+  return pairs;
+}
+
+// Every pair of the options above: refused with the message its row in
+// tests/data/option_pairs.txt gives, or, where the pair is not listed, taken
+// together.
 TEST(options, every_pair_taken_together_or_refused) {
-  const std::string audience_message =
-      "--audience goes with --format text, json or html; the other formats give each reader "
-      "their own message";
-  std::map<std::pair<std::string_view, std::string_view>, std::string> refusals = {
-      {{"json", "csv"}, "--json and --format csv do not go together"},
-      {{"json", "html"}, "--json and --format html do not go together"},
-      {{"json", "gradescope"}, "--json and --format gradescope do not go together"},
-      {{"json", "kattis"}, "--json and --format kattis do not go together"},
-      {{"json", "testlib"}, "--json and --format testlib do not go together"},
-      {{"json", "cms"}, "--json and --format cms do not go together"},
-      {{"json", "trace"}, "--trace reads one test-case file, and writes no JSON"},
-      {{"json", "make-tests"}, "--make-tests writes a test-case file, not JSON"},
-      {{"json", "seed"}, "--seed goes with --make-tests or --stress"},
-      {{"csv", "html"}, "--format is given more than once"},
-      {{"csv", "gradescope"}, "--format is given more than once"},
-      {{"csv", "kattis"}, "--format is given more than once"},
-      {{"csv", "testlib"}, "--format is given more than once"},
-      {{"csv", "cms"}, "--format is given more than once"},
-      {{"csv", "audience"}, audience_message},
-      {{"csv", "trace"}, "--format csv goes with checking run files"},
-      {{"csv", "coverage"}, "--format csv goes with checking run files"},
-      {{"csv", "make-tests"}, "--format csv goes with checking run files"},
-      {{"csv", "seed"}, "--seed goes with --make-tests or --stress"},
-      {{"html", "gradescope"}, "--format is given more than once"},
-      {{"html", "kattis"}, "--format is given more than once"},
-      {{"html", "testlib"}, "--format is given more than once"},
-      {{"html", "cms"}, "--format is given more than once"},
-      {{"html", "trace"}, "--format html goes with checking run files"},
-      {{"html", "coverage"}, "--format html goes with checking run files"},
-      {{"html", "make-tests"}, "--format html goes with checking run files"},
-      {{"html", "seed"}, "--seed goes with --make-tests or --stress"},
-      {{"gradescope", "kattis"}, "--format is given more than once"},
-      {{"gradescope", "testlib"}, "--format is given more than once"},
-      {{"gradescope", "cms"}, "--format is given more than once"},
-      {{"gradescope", "audience"}, audience_message},
-      {{"gradescope", "roster"}, "--format gradescope grades one run file, not a roster"},
-      {{"gradescope", "trace"}, "--format gradescope goes with checking run files"},
-      {{"gradescope", "coverage"}, "--format gradescope goes with checking run files"},
-      {{"gradescope", "make-tests"}, "--format gradescope goes with checking run files"},
-      {{"gradescope", "seed"}, "--seed goes with --make-tests or --stress"},
-      {{"gradescope", "files"}, "--format gradescope grades one run file"},
-      {{"kattis", "testlib"}, "--format is given more than once"},
-      {{"kattis", "cms"}, "--format is given more than once"},
-      {{"kattis", "audience"}, audience_message},
-      {{"kattis", "roster"}, "--roster does not go with --format kattis"},
-      {{"kattis", "trace"}, "--format kattis goes with checking run files"},
-      {{"kattis", "coverage"}, "--format kattis goes with checking run files"},
-      {{"kattis", "make-tests"}, "--format kattis goes with checking run files"},
-      {{"kattis", "seed"}, "--seed goes with --make-tests or --stress"},
-      {{"testlib", "cms"}, "--format is given more than once"},
-      {{"testlib", "audience"}, audience_message},
-      {{"testlib", "roster"}, "--roster does not go with --format testlib"},
-      {{"testlib", "trace"}, "--format testlib goes with checking run files"},
-      {{"testlib", "coverage"}, "--format testlib goes with checking run files"},
-      {{"testlib", "make-tests"}, "--format testlib goes with checking run files"},
-      {{"testlib", "seed"}, "--seed goes with --make-tests or --stress"},
-      {{"testlib", "appes"},
-       "-appes follows a report file: --format testlib INPUT RUN_FILE ANSWER REPORT -appes"},
-      {{"testlib", "files"}, "--format testlib takes INPUT RUN_FILE ANSWER [REPORT_FILE [-appes]]"},
-      {{"cms", "audience"}, audience_message},
-      {{"cms", "roster"}, "--roster does not go with --format cms"},
-      {{"cms", "trace"}, "--format cms goes with checking run files"},
-      {{"cms", "coverage"}, "--format cms goes with checking run files"},
-      {{"cms", "make-tests"}, "--format cms goes with checking run files"},
-      {{"cms", "seed"}, "--seed goes with --make-tests or --stress"},
-      {{"audience", "trace"}, "--roster and --audience go with checking run files"},
-      {{"audience", "coverage"}, "--roster and --audience go with checking run files"},
-      {{"audience", "make-tests"}, "--roster and --audience go with checking run files"},
-      {{"audience", "seed"}, "--seed goes with --make-tests or --stress"},
-      {{"roster", "trace"}, "--roster and --audience go with checking run files"},
-      {{"roster", "coverage"}, "--roster and --audience go with checking run files"},
-      {{"roster", "make-tests"}, "--roster and --audience go with checking run files"},
-      {{"roster", "seed"}, "--seed goes with --make-tests or --stress"},
-      {{"roster", "files"}, "--roster takes the test-case file alone"},
-      {{"strict", "trace"}, "--strict goes with checking run files"},
-      {{"strict", "coverage"}, "--strict goes with checking run files"},
-      {{"strict", "make-tests"}, "--strict goes with checking run files"},
-      {{"strict", "seed"}, "--seed goes with --make-tests or --stress"},
-      {{"trace", "coverage"}, "--trace does not go with --coverage or --make-tests"},
-      {{"trace", "make-tests"}, "--trace does not go with --coverage or --make-tests"},
-      {{"trace", "seed"}, "--seed goes with --make-tests or --stress"},
-      {{"trace", "files"}, "--trace reads one test-case file, and writes no JSON"},
-      {{"coverage", "make-tests"}, "--coverage and --make-tests do not go together"},
-      {{"coverage", "seed"}, "--seed goes with --make-tests or --stress"},
-      {{"coverage", "files"}, "--coverage reads one test-case file"},
-      {{"make-tests", "file"}, "--make-tests reads no file"},
-      {{"make-tests", "files"}, "--make-tests reads no file"},
-      {{"seed", "file"}, "--seed goes with --make-tests or --stress"},
-      {{"seed", "files"}, "--seed goes with --make-tests or --stress"},
-      {{"json", "summary"}, "--json and --format summary do not go together"},
-      {{"csv", "summary"}, "--format is given more than once"},
-      {{"html", "summary"}, "--format is given more than once"},
-      {{"gradescope", "submissions"}, "--format gradescope grades one run file, not a class"},
-      {{"gradescope", "summary"}, "--format is given more than once"},
-      {{"kattis", "submissions"}, "--submissions does not go with --format kattis"},
-      {{"kattis", "summary"}, "--format is given more than once"},
-      {{"testlib", "submissions"}, "--submissions does not go with --format testlib"},
-      {{"testlib", "summary"}, "--format is given more than once"},
-      {{"cms", "submissions"}, "--submissions does not go with --format cms"},
-      {{"cms", "summary"}, "--format is given more than once"},
-      {{"audience", "summary"}, audience_message},
-      {{"roster", "submissions"}, "--roster and --submissions do not go together"},
-      {{"submissions", "trace"}, "--submissions goes with checking run files"},
-      {{"submissions", "coverage"}, "--submissions goes with checking run files"},
-      {{"submissions", "make-tests"}, "--submissions goes with checking run files"},
-      {{"submissions", "seed"}, "--seed goes with --make-tests or --stress"},
-      {{"submissions", "files"}, "--submissions takes the test-case file alone"},
-      {{"summary", "trace"}, "--format summary goes with checking run files"},
-      {{"summary", "coverage"}, "--format summary goes with checking run files"},
-      {{"summary", "make-tests"}, "--format summary goes with checking run files"},
-      {{"summary", "seed"}, "--seed goes with --make-tests or --stress"},
-      {{"seed", "testset"}, "--seed goes with --make-tests or --stress"},
-      {{"seed", "appes"}, "--seed goes with --make-tests or --stress"},
-      {{"json", "minimize"}, "--minimize goes with --coverage"},
-      {{"json", "extend"}, "--extend goes with --make-tests"},
-      {{"csv", "minimize"}, "--minimize goes with --coverage"},
-      {{"csv", "extend"}, "--extend goes with --make-tests"},
-      {{"html", "minimize"}, "--minimize goes with --coverage"},
-      {{"html", "extend"}, "--extend goes with --make-tests"},
-      {{"gradescope", "minimize"}, "--minimize goes with --coverage"},
-      {{"gradescope", "extend"}, "--extend goes with --make-tests"},
-      {{"kattis", "minimize"}, "--minimize goes with --coverage"},
-      {{"kattis", "extend"}, "--extend goes with --make-tests"},
-      {{"testlib", "minimize"}, "--minimize goes with --coverage"},
-      {{"testlib", "extend"}, "--extend goes with --make-tests"},
-      {{"cms", "minimize"}, "--minimize goes with --coverage"},
-      {{"cms", "extend"}, "--extend goes with --make-tests"},
-      {{"audience", "minimize"}, "--minimize goes with --coverage"},
-      {{"audience", "extend"}, "--extend goes with --make-tests"},
-      {{"roster", "minimize"}, "--minimize goes with --coverage"},
-      {{"roster", "extend"}, "--extend goes with --make-tests"},
-      {{"strict", "minimize"}, "--minimize goes with --coverage"},
-      {{"strict", "extend"}, "--extend goes with --make-tests"},
-      {{"trace", "minimize"}, "--minimize goes with --coverage"},
-      {{"trace", "extend"}, "--extend goes with --make-tests"},
-      {{"coverage", "extend"}, "--extend goes with --make-tests"},
-      {{"make-tests", "minimize"}, "--minimize goes with --coverage"},
-      {{"seed", "minimize"}, "--seed goes with --make-tests or --stress"},
-      {{"seed", "extend"}, "--seed goes with --make-tests or --stress"},
-      {{"file", "minimize"}, "--minimize goes with --coverage"},
-      {{"file", "extend"}, "--extend goes with --make-tests"},
-      {{"files", "minimize"}, "--minimize goes with --coverage"},
-      {{"files", "extend"}, "--extend goes with --make-tests"},
-      {{"minimize", "extend"}, "--minimize goes with --coverage"},
-      {{"submissions", "minimize"}, "--minimize goes with --coverage"},
-      {{"submissions", "extend"}, "--extend goes with --make-tests"},
-      {{"summary", "minimize"}, "--minimize goes with --coverage"},
-      {{"summary", "extend"}, "--extend goes with --make-tests"},
-      {{"testset", "minimize"}, "--minimize goes with --coverage"},
-      {{"testset", "extend"}, "--extend goes with --make-tests"},
-      {{"appes", "minimize"}, "--minimize goes with --coverage"},
-      {{"appes", "extend"}, "--extend goes with --make-tests"},
-  };
+  std::map<std::pair<std::string, std::string>, std::string> refusals = refused_pairs();
   // testlib's own options go with testlib alone.
   for (const sample& other : samples()) {
     for (const std::string_view own : {"testset", "appes"}) {
       if (other.name == "testlib" || other.name == "seed" || other.name == own) continue;
-      for (const auto& pair : {std::pair(other.name, own), std::pair(own, other.name)})
+      for (const auto& pair : {std::pair(std::string(other.name), std::string(own)),
+                               std::pair(std::string(own), std::string(other.name))})
         refusals.try_emplace(pair, "--testset, --group and -appes go with --format testlib");
     }
   }
@@ -359,7 +232,7 @@ TEST(options, every_pair_taken_together_or_refused) {
       SCOPED_TRACE(std::string(a.name) + " with " + std::string(b.name));
       std::vector<std::string_view> args = a.args;
       args.insert(args.end(), b.args.begin(), b.args.end());
-      const auto refused = refusals.find({a.name, b.name});
+      const auto refused = refusals.find({std::string(a.name), std::string(b.name)});
       const options got = parse_options(args);
       if (refused == refusals.end()) {
         EXPECT_NE(options::action::wrong, got.what) << got.error;
