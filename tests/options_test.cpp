@@ -206,7 +206,8 @@ std::map<std::pair<std::string, std::string>, std::string> refused_pairs() {
       continue;
     }
     if (message == "{audience}") message = audience_message;
-    pairs[{a, line.substr(tab + 1, second - tab - 1)}] = message;
+    const std::string b = line.substr(tab + 1, second - tab - 1);
+    pairs[{a, b}] = message;
   }
   return pairs;
 }
