@@ -150,7 +150,8 @@ struct coordinate {
 std::vector<coordinate> coordinates_of(const std::string& svg) {
   std::vector<coordinate> found;
   for (const std::string_view name : {"x", "y", "cx", "cy", "width", "height"}) {
-    const std::string key = " " + std::string(name) + "=\"";
+    std::string key(" ");
+    key.append(name).append("=\"");
     for (std::size_t at = svg.find(key); at != std::string::npos; at = svg.find(key, at + 1)) {
       const std::size_t start = at + key.size();
       if (!starts_number(std::string_view(svg).substr(start))) continue;
@@ -190,7 +191,7 @@ TEST(html_chart, stays_within_its_frame) {
       run_finding first;
       first.run = static_cast<std::int64_t>(random() % r.expected_runs.ends.size());
       first.position = static_cast<std::int64_t>(random() % 5);
-      first.found = static_cast<std::int32_t>(random()) - (1 << 30);
+      first.found = static_cast<std::int32_t>(random() >> 1U) - (1 << 30);
       r.runs.push_back(first);
     }
     output out;
