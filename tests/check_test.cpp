@@ -157,7 +157,10 @@ TEST_F(random_files, one_slip_fails_its_test_case_alone) {
     SCOPED_TRACE(file);
     words[p] = std::to_string(keys[p] == 0 ? 1 : -keys[p] - 1);
     std::string line_text;
-    for (std::size_t i = 0; i < words.size(); ++i) line_text += (i ? " " : "") + words[i];
+    for (std::size_t i = 0; i < words.size(); ++i) {
+      if (i > 0) line_text += ' ';
+      line_text += words[i];
+    }
     const std::string changed = listing.substr(0, at) + line_text + listing.substr(end);
     const findings found = check(table, changed);
     for (std::int32_t u = 0; u < table.size(); ++u) EXPECT_EQ(found.passed[u], u != t) << u;

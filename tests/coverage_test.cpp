@@ -53,8 +53,10 @@ std::optional<std::int32_t> first_failure(const std::string& text, const run_tab
 void append_listing(std::string& text, const run_list& runs) {
   text += std::to_string(runs.size()) + "\n";
   for (const auto& run : runs) {
-    for (std::size_t i = 0; i < run.size(); ++i)
-      text += (i > 0 ? " " : "") + std::to_string(run[i]);
+    for (std::size_t i = 0; i < run.size(); ++i) {
+      if (i > 0) text += ' ';
+      text += std::to_string(run[i]);
+    }
     text += "\n";
   }
 }
@@ -281,7 +283,10 @@ TEST(coverage, a_file_checked_as_it_is_written_reads_as_the_whole) {
           break;
       }
       append_listing(text, runs);
-      if (pick(0, 4) == 0) text.insert(text.find('\n') + 1, "\n");  // a blank line after the count
+      if (pick(0, 4) == 0) {  // a blank line after the count
+        const auto after_count = static_cast<std::ptrdiff_t>(text.find('\n') + 1);
+        text.insert(text.begin() + after_count, '\n');
+      }
       texts.push_back(text);
     }
     std::string whole;

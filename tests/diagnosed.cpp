@@ -35,7 +35,10 @@ std::string test_case_file_of(const std::vector<std::vector<std::int32_t>>& keys
   std::string text = std::to_string(keys.size()) + "\n";
   for (const auto& tc : keys) {
     text += std::to_string(tc.size()) + "\n";
-    for (std::size_t i = 0; i < tc.size(); ++i) text += (i > 0 ? " " : "") + std::to_string(tc[i]);
+    for (std::size_t i = 0; i < tc.size(); ++i) {
+      if (i > 0) text += ' ';
+      text += std::to_string(tc[i]);
+    }
     text += "\n";
   }
   return text;
@@ -46,8 +49,10 @@ std::string listing_of(const std::vector<run_list>& test_cases) {
   for (const run_list& runs : test_cases) {
     text += std::to_string(runs.size()) + "\n";
     for (const auto& run : runs) {
-      for (std::size_t i = 0; i < run.size(); ++i)
-        text += (i > 0 ? " " : "") + std::to_string(run[i]);
+      for (std::size_t i = 0; i < run.size(); ++i) {
+        if (i > 0) text += ' ';
+        text += std::to_string(run[i]);
+      }
       text += "\n";
     }
   }
