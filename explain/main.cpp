@@ -1,6 +1,7 @@
 // runcheck-explain: says where a run file goes wrong, line by line.
 #include <exception>
 #include <new>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -14,7 +15,8 @@ int main(int argc, char** argv) {
   runcheck::output out(runcheck::platform::standard_output());
   runcheck::output err(runcheck::platform::standard_error());
   try {
-    const std::vector<std::string_view> args(argv + 1, argv + argc);
+    const std::vector<std::string> given = runcheck::platform::program_arguments(argc, argv);
+    const std::vector<std::string_view> args(given.begin(), given.end());
     return runcheck::explain::run(args, out, err);
   } catch (const std::bad_alloc&) {
     err.put("runcheck-explain: not enough memory\n");

@@ -70,6 +70,11 @@ bool write_all(file_handle file, std::string_view bytes);
 // The line end of the platform's text: "\r\n" on Windows, "\n" elsewhere.
 std::string_view line_end();
 
+// The program's arguments after its name, in UTF-8. On Windows they are read
+// again from the command line in UTF-16: argv holds them in the ANSI code
+// page, which spells some file names wrong and some not at all.
+std::vector<std::string> program_arguments(int argc, char** argv);
+
 // Programs and folders, for running a program under test (process_posix.cpp,
 // process_windows.cpp).
 

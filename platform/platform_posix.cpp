@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 
@@ -89,6 +90,10 @@ std::string standard_input_path() {
 file_handle standard_output() { return handle(STDOUT_FILENO); }
 
 file_handle standard_error() { return handle(STDERR_FILENO); }
+
+std::vector<std::string> program_arguments(int argc, char** argv) {
+  return {argv + std::min(argc, 1), argv + argc};
+}
 
 void keep_running_when_writes_fail() {
   static_cast<void>(std::signal(SIGPIPE, SIG_IGN));

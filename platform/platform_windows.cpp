@@ -6,9 +6,12 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -62,7 +65,30 @@ std::wstring widened(const char* path) {
   return wide;
 }
 
+// `text` in UTF-8.
+std::string narrowed(const wchar_t* text) {
+  const int length = ::WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  if (length <= 1) return {};
+  std::string narrow(static_cast<std::size_t>(length), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, text, -1, narrow.data(), length, nullptr, nullptr);
+  narrow.pop_back();  // the terminating NUL
+  return narrow;
+}
+
 }  // namespace
+
+std::vector<std::string> program_arguments(int argc, char** argv) {
+  int count = 0;
+  LPWSTR* const wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+  std::vector<std::string> arguments;
+  if (wide != nullptr && count == argc) {
+    for (int i = 1; i < count; ++i) arguments.push_back(narrowed(wide[i]));
+  } else {
+    arguments.assign(argv + std::min(argc, 1), argv + argc);
+  }
+  if (wide != nullptr) ::LocalFree(static_cast<HLOCAL>(wide));
+  return arguments;
+}
 
 opened_file open_regular_file(const char* path) {
   const std::wstring wide = widened(path);
