@@ -77,7 +77,8 @@ TEST_F(roster_test, students) {
   EXPECT_EQ("alice", got[0].student);
   EXPECT_EQ("Bob Brown", got[1].student);
   EXPECT_EQ("Carol C.\t(late)", got[2].student) << "the first tab ends the path";
-  EXPECT_TRUE(got[2].run_file.ends_with("/carol.txt"));
+  const std::string& carol = got[2].run_file;  // after the roster's folder, trimmed
+  EXPECT_TRUE(carol.ends_with("/carol.txt") || carol.ends_with("\\carol.txt")) << carol;
   EXPECT_EQ("sub", got[3].student);
 }
 
