@@ -79,6 +79,14 @@ bool remove_everything(const fs::path& path) {
 
 }  // namespace
 
+bool write_text_file(const std::string& path, std::string_view text) {
+  const file_handle file = create_file(path.c_str());
+  if (file == file_handle::none) return false;
+  const bool written = write_all(file, text);
+  close_file(file);
+  return written;
+}
+
 bool remove_folder(const std::string& text) { return remove_everything(path_of(text)); }
 
 bool empty_folder(const std::string& text) {

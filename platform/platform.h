@@ -83,6 +83,10 @@ std::vector<std::string> program_arguments(int argc, char** argv);
 // when none can be made.
 std::string make_temporary_folder();
 
+// Writes `text` as the whole of the file `path` (UTF-8), made or emptied;
+// false when it cannot be opened or written.
+bool write_text_file(const std::string& path, std::string_view text);
+
 // Makes the folder `path` (UTF-8); false when it cannot, or it exists.
 bool make_folder(const std::string& path);
 

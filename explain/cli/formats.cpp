@@ -30,21 +30,12 @@ std::unique_ptr<report_printer> make_html(output& out, const std::string& test_c
   return std::make_unique<html_printer>(out, test_case_file);
 }
 
-// Writes `text` to `path`; false when it cannot.
-bool write_file(const std::string& path, std::string_view text) {
-  const platform::file_handle file = platform::create_file(path.c_str());
-  if (file == platform::file_handle::none) return false;
-  const bool written = platform::write_all(file, text);
-  platform::close_file(file);
-  return written;
-}
-
 // An output validator's messages: one for the judges, one for the team,
 // as the only files in the feedback folder.
 bool deliver_kattis(const judge_printer& printer, const judge_call& call, output& /*out*/,
                     output& err) {
-  if (write_file(call.feedback + "judgemessage.txt", printer.judge().text()) &&
-      write_file(call.feedback + "teammessage.txt", printer.team().text()))
+  if (platform::write_text_file(call.feedback + "judgemessage.txt", printer.judge().text()) &&
+      platform::write_text_file(call.feedback + "teammessage.txt", printer.team().text()))
     return true;
   err.put("runcheck-explain: cannot write the messages into ").put(call.feedback).put("\n");
   return false;
@@ -57,8 +48,8 @@ bool deliver_testlib(const judge_printer& printer, const judge_call& call, outpu
   const std::string line = printer.line();
   err.put(line).put("\n");
   if (call.report_file.empty() ||
-      write_file(call.report_file,
-                 testlib_report(judge_outcome_of(printer.summary()), line, call.appes)))
+      platform::write_text_file(
+          call.report_file, testlib_report(judge_outcome_of(printer.summary()), line, call.appes)))
     return true;
   err.put("runcheck-explain: cannot write the report file ").put(call.report_file).put("\n");
   return false;

@@ -50,14 +50,6 @@ class renaming_printer final : public report_printer {
   std::string run_file_;
 };
 
-bool write_file(const std::string& path, std::string_view text) {
-  const platform::file_handle file = platform::create_file(path.c_str());
-  if (file == platform::file_handle::none) return false;
-  const bool written = platform::write_all(file, text);
-  platform::close_file(file);
-  return written;
-}
-
 // The expected listing of `file`.
 std::string expected_listing(const test_case_file& file) {
   const auto line = std::make_unique<key_line>();
@@ -194,8 +186,8 @@ std::optional<run_file_report> report_on(const stress_failure& failure, const st
   if (failure.last.kind != failure_kind::wrong_runs) return std::nullopt;
   const std::string test_case_path = folder + "/" + default_test_case_file;
   const std::string run_path = folder + "/" + run_file_name;
-  if (!write_file(test_case_path, file_text(failure.shrunk.file)) ||
-      !write_file(run_path, failure.last.run_file))
+  if (!platform::write_text_file(test_case_path, file_text(failure.shrunk.file)) ||
+      !platform::write_text_file(run_path, failure.last.run_file))
     return std::nullopt;
   output text;
   run_file_report report{.variant = failure.last.recognised};

@@ -51,14 +51,6 @@ namespace {
 // The last bytes of standard error kept for the hand-back.
 constexpr std::size_t kept_errors = 2048;
 
-bool write_file(const std::string& path, std::string_view text) {
-  const platform::file_handle file = platform::create_file(path.c_str());
-  if (file == platform::file_handle::none) return false;
-  const bool written = platform::write_all(file, text);
-  platform::close_file(file);
-  return written;
-}
-
 // The first `cap` bytes of the file at `path` into `bytes`, and its whole
 // size; false when it is not a file that opens.
 bool read_file(const std::string& path, std::int64_t cap, std::string& bytes, std::int64_t& size) {
@@ -145,7 +137,7 @@ trial_result run_trial(const trial_setup& setup, const test_case_file& file) {
   const std::string input = folder + "/" + default_test_case_file;
   const std::string output = setup.session_folder + "/stdout.txt";
   const std::string errors = setup.session_folder + "/stderr.txt";
-  if (!platform::empty_folder(folder) || !write_file(input, file_text(file))) {
+  if (!platform::empty_folder(folder) || !platform::write_text_file(input, file_text(file))) {
     return {.kind = failure_kind::not_started,
             .why = "its folder could not be made in " + setup.session_folder};
   }
