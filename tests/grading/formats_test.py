@@ -5,7 +5,7 @@
 # examples/kattis on a made-up submission tree.
 #
 # usage: formats_test.py BIN_DIR SOURCE_DIR WORK_DIR
-import csv, io, json, os, resource, shutil, subprocess, sys
+import atexit, csv, io, json, os, resource, shutil, subprocess, sys, tempfile
 from xml.etree import ElementTree
 
 bin_dir, source, work = sys.argv[1:4]
@@ -265,7 +265,14 @@ for name, run_file in [("failing", failing), ("missing", None), ("broken", passi
 # output handed to output_validator/run, called as `run input answer
 # feedback_dir/ [args] < team_output` under a file-size limit of 8 MiB (the
 # validator's output limit), as another user where this runs as root.
-kattis = os.path.join(source, "examples/kattis")
+# The package and the program are copied where the validator's user can
+# reach them: the checkout may stand in a folder only its owner reads.
+judge = tempfile.mkdtemp()
+atexit.register(shutil.rmtree, judge, True)
+os.chmod(judge, 0o755)
+kattis = os.path.join(judge, "kattis")
+shutil.copytree(os.path.join(source, "examples/kattis"), kattis)
+judge_env = dict(env, RUNCHECK_EXPLAIN=shutil.copy(explain, judge))
 for part in ["problem.yaml", "statement/problem.en.md", "input_validators/validate.py", "output_validator/build",
              "submissions/accepted/runs.py", "submissions/wrong_answer/buffer_of_four.py", "data/sample/1.in"]:
     check(os.path.isfile(os.path.join(kattis, part)), f"kattis package: no {part}")
@@ -282,13 +289,13 @@ def as_validator():
 
 def validate(case, team_output, label):
     """The output validator's exit status on team_output for case, and the team message."""
-    feedback = os.path.join(work, "package", label) + os.sep
+    feedback = os.path.join(judge, "feedback", label) + os.sep
     os.makedirs(feedback)
     if os.geteuid() == 0:
         os.chown(feedback, 65534, 65534)
     with open(team_output, "rb") as given:
         done = subprocess.run([os.path.join(kattis, "output_validator/run"), case + ".in", case + ".ans", feedback,
-                               "any_flag"], stdin=given, capture_output=True, env=env, preexec_fn=as_validator,
+                               "any_flag"], stdin=given, capture_output=True, env=judge_env, preexec_fn=as_validator,
                               timeout=120)
     check(sorted(os.listdir(feedback)) == ["judgemessage.txt", "teammessage.txt"], f"package {label}: feedback")
     return done.returncode, open(feedback + "teammessage.txt", encoding="utf-8").read()
